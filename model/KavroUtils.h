@@ -1,0 +1,7 @@
+#pragma once
+
+// The model's one public header: settings, save folders, photo folders, the tag and favourite
+// stores, photo records, favourite sites and the picture routines.
+#include "model/OwningList.h"
+#include "model/PhotoSaveDirList.h"
+#include "model/PhotoSetting.h"

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "platform/Exception.h"
+
+// A failed system call, with its errno and the system's reason text as the message.
+class ESystemError : public Exception {
+public:
+    explicit ESystemError(int errorNumber);
+    int ErrorNumber() const noexcept { return FErrorNumber; }
+
+private:
+    int FErrorNumber;
+};
+
+// Writes a file so that it is never seen half-written: the bytes go to a temporary file in the
+// target's folder, which Commit renames over the target. A writer destroyed without Commit
+// removes its temporary file and leaves the old target as it was. Failures raise ESystemError;
+// callers turn it into their own message.
+class TAtomicFile {
+public:
+    explicit TAtomicFile(QString path);
+    ~TAtomicFile();
+    TAtomicFile(const TAtomicFile&) = delete;
+    TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+    void Write(const void* data, size_t size);
+    void Write(const QByteArray& bytes) { Write(bytes.constData(), static_cast<size_t>(bytes.size())); }
+    void Commit();
+
+    const QString& Path() const { return FPath; }
+    int Handle() const { return FHandle; }
+
+private:
+    void Discard();
+
+    QString FPath;
+    QByteArray FTempName;
+    int FHandle = -1;
+};
+
+// The whole file at once, through TAtomicFile.
+void WriteFileAtomically(const QString& path, const QByteArray& bytes);
+
+// A byte-identical copy of a file, through TAtomicFile; the target is replaced when it exists.
+void CopyFileAtomically(const QString& from, const QString& to);
+
+// Reads a whole file; raises ESystemError when it cannot be opened or read.
+QByteArray ReadWholeFile(const QString& path);

@@ -1,0 +1,33 @@
+#include "platform/KavroApplication.h"
+
+#include "platform/Dialogs.h"
+#include "platform/Exception.h"
+
+TKavroApplication::TKavroApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("KavroPhoto"));
+    setApplicationDisplayName(Dialogs::ApplicationTitle());
+}
+
+bool TKavroApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        ReportError(error);
+    } catch (...) {
+        ReportUnknownError();
+    }
+    return false;
+}
+
+void ReportError(const std::exception& error)
+{
+    if (const auto* known = dynamic_cast<const Exception*>(&error)) {
+        Dialogs::ShowMessage(known->Message());
+    } else {
+        Dialogs::ShowMessage(QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void ReportUnknownError() { Dialogs::ShowMessage(QStringLiteral("予期しないエラーが発生しました。")); }

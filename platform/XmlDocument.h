@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <memory>
+
+struct _xmlDoc;
+struct _xmlNode;
+
+// An element or attribute of a TXmlDocument; a light handle that is valid while its document
+// lives. A null node stands for "none".
+class TXmlNode {
+public:
+    TXmlNode() = default;
+    explicit TXmlNode(_xmlNode* node) : FNode(node) {}
+
+    bool IsNull() const { return FNode == nullptr; }
+
+    // All the text inside the node, its own and that of its descendants.
+    QString Text() const;
+    // The first child element of that name, or the attribute node for "@name"; null when none.
+    TXmlNode SelectSingleNode(const QString& path) const;
+
+    // Replaces the node's content by the text; reserved characters are escaped on saving.
+    void SetText(const QString& text);
+    void SetAttribute(const QString& name, const QString& value);
+    // Creates an element and appends it as the last child.
+    TXmlNode AppendElement(const QString& name);
+
+private:
+    _xmlNode* FNode = nullptr;
+};
+
+// An XML document in the form the program's stores use. Loading never raises: a file that is
+// missing, empty, not well-formed or cut short gives an empty document, and nothing is printed.
+// Files are written in code page 932 under the label "SHIFT-JIS"; characters that CP932 cannot
+// hold become numeric character references. Saving replaces the file atomically.
+class TXmlDocument {
+public:
+    static constexpr const char* Encoding = "SHIFT-JIS";
+
+    TXmlDocument();
+    ~TXmlDocument();
+    TXmlDocument(const TXmlDocument&) = delete;
+    TXmlDocument& operator=(const TXmlDocument&) = delete;
+
+    void Load(const QString& path);
+    void LoadFromBytes(const QByteArray& bytes);
+    bool IsEmpty() const;
+
+    // The elements of an absolute path such as "/data/save", in document order.
+    QList<TXmlNode> SelectNodes(const QString& path) const;
+
+    // The declaration naming "SHIFT-JIS"; written before the root element.
+    void AppendDeclaration();
+    // Creates the root element.
+    TXmlNode CreateRoot(const QString& name);
+
+    QByteArray SaveToBytes() const;
+    // Raises ESystemError (or Exception) when the file cannot be written; the old file stays.
+    void Save(const QString& path) const;
+
+private:
+    _xmlDoc* FDoc = nullptr;
+    bool FDeclared = false;
+};
+
+// Registers the CP932 aliases and silences libxml2's own printing; called by TXmlDocument, and
+// safe to call again.
+void InitXmlLibrary();

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+#include <functional>
+
+#include "platform/Dialogs.h"
+
+// Replaces the real message boxes and file choosers for its lifetime: answers come from queues
+// (an empty queue answers OK, or yes to a confirmation) and every request is recorded.
+class TScriptedDialogs {
+public:
+    TScriptedDialogs();
+    ~TScriptedDialogs();
+    TScriptedDialogs(const TScriptedDialogs&) = delete;
+    TScriptedDialogs& operator=(const TScriptedDialogs&) = delete;
+
+    void AnswerNext(Dialogs::TMsgResult answer) { FAnswers.append(answer); }
+    void ChooseFilesNext(const QStringList& files) { FFileAnswers.append(files); }
+    void ChooseFolderNext(const QString& folder) { FFolderAnswers.append(folder); }
+    // Runs while a message box would be showing, before it answers (for example to drive the
+    // program from inside a confirmation).
+    void OnMessage(std::function<void(const Dialogs::TMessageRequest&)> action) { FOnMessage = std::move(action); }
+
+    const QList<Dialogs::TMessageRequest>& Messages() const { return FMessages; }
+    QStringList MessageTexts() const;
+    const QList<Dialogs::TOpenFilesRequest>& FileRequests() const { return FFileRequests; }
+    const QList<Dialogs::TFolderRequest>& FolderRequests() const { return FFolderRequests; }
+    void ClearMessages() { FMessages.clear(); }
+
+private:
+    QList<Dialogs::TMsgResult> FAnswers;
+    QList<QStringList> FFileAnswers;
+    QList<QString> FFolderAnswers;
+    QList<Dialogs::TMessageRequest> FMessages;
+    QList<Dialogs::TOpenFilesRequest> FFileRequests;
+    QList<Dialogs::TFolderRequest> FFolderRequests;
+    std::function<void(const Dialogs::TMessageRequest&)> FOnMessage;
+    Dialogs::TMessageHandler FOldMessage;
+    Dialogs::TOpenFilesHandler FOldFiles;
+    Dialogs::TFolderHandler FOldFolder;
+};
