@@ -18,38 +18,37 @@ public:
     T* First() const { return FItems.empty() ? nullptr : FItems.front().get(); }
     T* Last() const { return FItems.empty() ? nullptr : FItems.back().get(); }
 
-    T* Add(std::unique_ptr<T> item)
-    {
+    T* Add(std::unique_ptr<T> item) {
         FItems.push_back(std::move(item));
         return FItems.back().get();
     }
-    T* Insert(qsizetype index, std::unique_ptr<T> item)
-    {
+    T* Insert(qsizetype index, std::unique_ptr<T> item) {
         return FItems.insert(FItems.begin() + index, std::move(item))->get();
     }
     void Delete(qsizetype index) { FItems.erase(FItems.begin() + index); }
-    qsizetype IndexOf(const T* item) const
-    {
+    qsizetype IndexOf(const T* item) const {
         for (size_t i = 0; i < FItems.size(); ++i) {
-            if (FItems[i].get() == item) return qsizetype(i);
+            if (FItems[i].get() == item)
+                return qsizetype(i);
         }
         return -1;
     }
     // Frees the element and returns its former index, or -1 when it is not in the list.
-    qsizetype Remove(const T* item)
-    {
+    qsizetype Remove(const T* item) {
         const qsizetype index = IndexOf(item);
-        if (index >= 0) Delete(index);
+        if (index >= 0)
+            Delete(index);
         return index;
     }
-    void Exchange(qsizetype a, qsizetype b) { std::swap(FItems.at(size_t(a)), FItems.at(size_t(b))); }
+    void Exchange(qsizetype a, qsizetype b) {
+        std::swap(FItems.at(size_t(a)), FItems.at(size_t(b)));
+    }
     void Clear() { FItems.clear(); }
     void Reserve(qsizetype count) { FItems.reserve(size_t(count)); }
 
     // Sorts with a comparison that returns a negative, zero or positive number; not stable.
     template <typename Compare>
-    void Sort(Compare compare)
-    {
+    void Sort(Compare compare) {
         std::sort(FItems.begin(), FItems.end(),
                   [&](const std::unique_ptr<T>& a, const std::unique_ptr<T>& b) {
                       return compare(a.get(), b.get()) < 0;
@@ -61,8 +60,7 @@ public:
         using Base = typename std::vector<std::unique_ptr<T>>::const_iterator;
         explicit const_iterator(Base base) : FBase(base) {}
         T* operator*() const { return FBase->get(); }
-        const_iterator& operator++()
-        {
+        const_iterator& operator++() {
             ++FBase;
             return *this;
         }

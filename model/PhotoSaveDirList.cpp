@@ -12,17 +12,20 @@ namespace {
 const QString StoreName = QStringLiteral("PhotoSaveDirList");
 }
 
-QString TPhotoSaveDirList::FileName() { return ProgramDir() + QStringLiteral("data/PhotoSaveDirList.xml"); }
+QString TPhotoSaveDirList::FileName() {
+    return ProgramDir() + QStringLiteral("data/PhotoSaveDirList.xml");
+}
 
-void TPhotoSaveDirList::Load()
-{
-    if (!QFile::exists(FileName())) return;
+void TPhotoSaveDirList::Load() {
+    if (!QFile::exists(FileName()))
+        return;
     TXmlDocument document;
     try {
         document.Load(FileName());
         for (const TXmlNode& node : document.SelectNodes(QStringLiteral("/data/save"))) {
             const TXmlNode order = node.SelectSingleNode(QStringLiteral("@order"));
-            if (order.IsNull()) throw Exception(QStringLiteral("order がありません。"));
+            if (order.IsNull())
+                throw Exception(QStringLiteral("order がありません。"));
             auto entry = std::make_unique<TPhotoSaveDir>();
             entry->Path = node.Text();
             bool ok = false;
@@ -35,8 +38,7 @@ void TPhotoSaveDirList::Load()
     }
 }
 
-void TPhotoSaveDirList::Save() const
-{
+void TPhotoSaveDirList::Save() const {
     TXmlDocument document;
     document.AppendDeclaration();
     TXmlNode root = document.CreateRoot(QStringLiteral("data"));
@@ -52,14 +54,13 @@ void TPhotoSaveDirList::Save() const
     }
 }
 
-void TPhotoSaveDirList::Renumber()
-{
+void TPhotoSaveDirList::Renumber() {
     qint32 order = 0;
-    for (TPhotoSaveDir* entry : *this) entry->Order = ++order;
+    for (TPhotoSaveDir* entry : *this)
+        entry->Order = ++order;
 }
 
-int CompareSaveDirOrder(const TPhotoSaveDir* a, const TPhotoSaveDir* b)
-{
+int CompareSaveDirOrder(const TPhotoSaveDir* a, const TPhotoSaveDir* b) {
     // Compared, not subtracted: a hand-edited file may hold orders whose difference overflows.
     return a->Order < b->Order ? -1 : a->Order > b->Order ? 1 : 0;
 }

@@ -13,8 +13,8 @@ struct TPhotoSaveDir {
 // The save folders, stored as "data/PhotoSaveDirList.xml" beside the executable.
 class TPhotoSaveDirList : public TOwningList<TPhotoSaveDir> {
 public:
-    // Appends the file's entries; a failure shows "データの読み込みに失敗しました（PhotoSaveDirList）。"
-    // and keeps the entries read before it.
+    // Appends the file's entries; a failure shows
+    // "データの読み込みに失敗しました（PhotoSaveDirList）。" and keeps the entries read before it.
     void Load();
     // Replaces the file with the whole list; a failure shows
     // "データの保存に失敗しました（PhotoSaveDirList）。" and leaves the list as it is.

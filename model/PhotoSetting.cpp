@@ -13,10 +13,11 @@ const QString ReduceHeightKey = QStringLiteral("REDUCE_HEIGHT");
 const QString ThumbnailDrawAllKey = QStringLiteral("THUMBNAIL_DRAW_ALL");
 }  // namespace
 
-QString TPhotoSetting::FileName() { return SettingsFilePath(); }
+QString TPhotoSetting::FileName() {
+    return SettingsFilePath();
+}
 
-void TPhotoSetting::Load()
-{
+void TPhotoSetting::Load() {
     const TIniFile ini(FileName());
     const QString defaultSize = QString::number(DefaultReduceSize);
     FirstStarting = ini.ReadBool(App, FirstStartingKey, true);
@@ -26,8 +27,7 @@ void TPhotoSetting::Load()
     ThumbnailDrawAll = ini.ReadBool(Photo, ThumbnailDrawAllKey, false);
 }
 
-void TPhotoSetting::Save()
-{
+void TPhotoSetting::Save() {
     TIniFile ini(FileName());
     ini.WriteBool(App, FirstStartingKey, FirstStarting);
     // Quoted so that blanks at either end of the folder text survive the read.
@@ -37,8 +37,7 @@ void TPhotoSetting::Save()
     ini.WriteBool(Photo, ThumbnailDrawAllKey, ThumbnailDrawAll);
 }
 
-int ReduceSizeValue(const QString& text)
-{
+int ReduceSizeValue(const QString& text) {
     bool ok = false;
     const int value = text.toInt(&ok, 10);
     return ok ? value : TPhotoSetting::DefaultReduceSize;

@@ -10,8 +10,7 @@
 namespace {
 
 // mkstemp creates files readable by the owner only; a data file gets the usual mode instead.
-mode_t DefaultFileMode()
-{
+mode_t DefaultFileMode() {
     static const mode_t mode = [] {
         const mode_t mask = umask(0);
         umask(mask);
@@ -23,9 +22,9 @@ mode_t DefaultFileMode()
 class TFileHandle {
 public:
     explicit TFileHandle(int handle) : FHandle(handle) {}
-    ~TFileHandle()
-    {
-        if (FHandle >= 0) ::close(FHandle);
+    ~TFileHandle() {
+        if (FHandle >= 0)
+            ::close(FHandle);
     }
     TFileHandle(const TFileHandle&) = delete;
     TFileHandle& operator=(const TFileHandle&) = delete;
@@ -40,13 +39,13 @@ private:
 ESystemError::ESystemError(int errorNumber)
     : Exception(SystemErrorText(errorNumber)), FErrorNumber(errorNumber) {}
 
-TAtomicFile::TAtomicFile(QString path) : FPath(std::move(path))
-{
+TAtomicFile::TAtomicFile(QString path) : FPath(std::move(path)) {
     const QByteArray target = QFile::encodeName(FPath);
     const qsizetype slash = target.lastIndexOf('/');
     FTempName = target.left(slash + 1) + '.' + target.mid(slash + 1) + ".XXXXXX";
     FHandle = mkostemp(FTempName.data(), O_CLOEXEC);
-    if (FHandle < 0) throw ESystemError(errno);
+    if (FHandle < 0)
+        throw ESystemError(errno);
     if (fchmod(FHandle, DefaultFileMode()) != 0) {
         const int error = errno;
         Discard();
@@ -54,18 +53,18 @@ TAtomicFile::TAtomicFile(QString path) : FPath(std::move(path))
     }
 }
 
-TAtomicFile::~TAtomicFile()
-{
-    if (FHandle >= 0) Discard();
+TAtomicFile::~TAtomicFile() {
+    if (FHandle >= 0)
+        Discard();
 }
 
-void TAtomicFile::Write(const void* data, size_t size)
-{
+void TAtomicFile::Write(const void* data, size_t size) {
     const char* bytes = static_cast<const char*>(data);
     while (size > 0) {
         const ssize_t written = ::write(FHandle, bytes, size);
         if (written < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             throw ESystemError(errno);
         }
         bytes += written;
@@ -73,8 +72,7 @@ void TAtomicFile::Write(const void* data, size_t size)
     }
 }
 
-void TAtomicFile::Commit()
-{
+void TAtomicFile::Commit() {
     // Without an fsync a power cut may still lose the new contents, but the rename means a crash
     // of the program never leaves a cut-short file, and the import stays as fast as a plain copy.
     const int handle = FHandle;
@@ -91,32 +89,33 @@ void TAtomicFile::Commit()
     }
 }
 
-void TAtomicFile::Discard()
-{
+void TAtomicFile::Discard() {
     ::close(FHandle);
     FHandle = -1;
     ::unlink(FTempName.constData());
 }
 
-void WriteFileAtomically(const QString& path, const QByteArray& bytes)
-{
+void WriteFileAtomically(const QString& path, const QByteArray& bytes) {
     TAtomicFile file(path);
     file.Write(bytes);
     file.Commit();
 }
 
-void CopyFileAtomically(const QString& from, const QString& to)
-{
+void CopyFileAtomically(const QString& from, const QString& to) {
     TFileHandle source(::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC));
-    if (source.Get() < 0) throw ESystemError(errno);
+    if (source.Get() < 0)
+        throw ESystemError(errno);
     TAtomicFile target(to);
     for (;;) {
         // copy_file_range lets the kernel copy without a trip through user space.
-        const ssize_t copied = copy_file_range(source.Get(), nullptr, target.Handle(), nullptr,
-                                               size_t{1} << 30, 0);
-        if (copied == 0) break;
-        if (copied > 0) continue;
-        if (errno == EINTR) continue;
+        const ssize_t copied =
+            copy_file_range(source.Get(), nullptr, target.Handle(), nullptr, size_t{1} << 30, 0);
+        if (copied == 0)
+            break;
+        if (copied > 0)
+            continue;
+        if (errno == EINTR)
+            continue;
         if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
             throw ESystemError(errno);
         }
@@ -124,9 +123,11 @@ void CopyFileAtomically(const QString& from, const QString& to)
         char buffer[1 << 16];
         for (;;) {
             const ssize_t got = ::read(source.Get(), buffer, sizeof buffer);
-            if (got == 0) break;
+            if (got == 0)
+                break;
             if (got < 0) {
-                if (errno == EINTR) continue;
+                if (errno == EINTR)
+                    continue;
                 throw ESystemError(errno);
             }
             target.Write(buffer, static_cast<size_t>(got));
@@ -136,19 +137,22 @@ void CopyFileAtomically(const QString& from, const QString& to)
     target.Commit();
 }
 
-QByteArray ReadWholeFile(const QString& path)
-{
+QByteArray ReadWholeFile(const QString& path) {
     TFileHandle file(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0) throw ESystemError(errno);
+    if (file.Get() < 0)
+        throw ESystemError(errno);
     QByteArray bytes;
     struct stat info {};
-    if (fstat(file.Get(), &info) == 0 && info.st_size > 0) bytes.reserve(info.st_size);
+    if (fstat(file.Get(), &info) == 0 && info.st_size > 0)
+        bytes.reserve(info.st_size);
     char buffer[1 << 16];
     for (;;) {
         const ssize_t got = ::read(file.Get(), buffer, sizeof buffer);
-        if (got == 0) break;
+        if (got == 0)
+            break;
         if (got < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             throw ESystemError(errno);
         }
         bytes.append(buffer, got);

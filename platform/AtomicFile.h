@@ -27,7 +27,9 @@ public:
     TAtomicFile& operator=(const TAtomicFile&) = delete;
 
     void Write(const void* data, size_t size);
-    void Write(const QByteArray& bytes) { Write(bytes.constData(), static_cast<size_t>(bytes.size())); }
+    void Write(const QByteArray& bytes) {
+        Write(bytes.constData(), static_cast<size_t>(bytes.size()));
+    }
     void Commit();
 
     const QString& Path() const { return FPath; }

@@ -16,8 +16,7 @@ QByteArray Encode(const QString& text, bool* lossless = nullptr);
 QString Decode(const QByteArray& bytes);
 
 // True when the byte starts a double-byte character.
-constexpr bool IsLeadByte(unsigned char byte)
-{
+constexpr bool IsLeadByte(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 

@@ -8,17 +8,24 @@
 namespace Dialogs {
 namespace {
 
-QWidget* DialogParent() { return QApplication::activeWindow(); }
+QWidget* DialogParent() {
+    return QApplication::activeWindow();
+}
 
-TMsgResult ShowRealMessage(const TMessageRequest& request)
-{
+TMsgResult ShowRealMessage(const TMessageRequest& request) {
     QMessageBox box(DialogParent());
     box.setWindowTitle(request.Title);
     box.setText(request.Text);
     switch (request.Icon) {
-        case TMsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case TMsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case TMsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+        case TMsgIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case TMsgIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case TMsgIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
     }
     if (request.Buttons == TMsgButtons::YesNo) {
         QPushButton* yes = box.addButton(request.ButtonTexts.value(0), QMessageBox::YesRole);
@@ -33,57 +40,52 @@ TMsgResult ShowRealMessage(const TMessageRequest& request)
     return TMsgResult::Ok;
 }
 
-QStringList ShowRealOpenFiles(const TOpenFilesRequest& request)
-{
+QStringList ShowRealOpenFiles(const TOpenFilesRequest& request) {
     QFileDialog dialog(DialogParent(), request.Title, request.Folder);
     dialog.setNameFilters(request.NameFilters);
     dialog.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles
                                            : QFileDialog::ExistingFile);
     dialog.setSizeGripEnabled(request.Resizable);
-    if (dialog.exec() != QDialog::Accepted) return {};
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
     return dialog.selectedFiles();
 }
 
-QString ShowRealFolderChooser(const TFolderRequest& request)
-{
+QString ShowRealFolderChooser(const TFolderRequest& request) {
     return QFileDialog::getExistingDirectory(DialogParent(), request.Title, request.Folder);
 }
 
-TMessageHandler& MessageHandler()
-{
+TMessageHandler& MessageHandler() {
     static TMessageHandler handler;
     return handler;
 }
 
-TOpenFilesHandler& OpenFilesHandler()
-{
+TOpenFilesHandler& OpenFilesHandler() {
     static TOpenFilesHandler handler;
     return handler;
 }
 
-TFolderHandler& FolderHandler()
-{
+TFolderHandler& FolderHandler() {
     static TFolderHandler handler;
     return handler;
 }
 
-TMsgResult Show(const TMessageRequest& request)
-{
+TMsgResult Show(const TMessageRequest& request) {
     const TMessageHandler& handler = MessageHandler();
     return handler ? handler(request) : ShowRealMessage(request);
 }
 
 }  // namespace
 
-QString ApplicationTitle() { return QStringLiteral("ミルトア"); }
+QString ApplicationTitle() {
+    return QStringLiteral("ミルトア");
+}
 
-void ShowMessage(const QString& text)
-{
+void ShowMessage(const QString& text) {
     Show({text, ApplicationTitle(), TMsgIcon::None, TMsgButtons::Ok, {QStringLiteral("OK")}});
 }
 
-bool Confirm(const QString& text)
-{
+bool Confirm(const QString& text) {
     const TMessageRequest request{text,
                                   QStringLiteral("情報"),
                                   TMsgIcon::Information,
@@ -92,35 +94,30 @@ bool Confirm(const QString& text)
     return Show(request) == TMsgResult::Yes;
 }
 
-void ShowWarning(const QString& text)
-{
-    Show({text, QStringLiteral("警告"), TMsgIcon::Warning, TMsgButtons::Ok, {QStringLiteral("OK")}});
+void ShowWarning(const QString& text) {
+    Show(
+        {text, QStringLiteral("警告"), TMsgIcon::Warning, TMsgButtons::Ok, {QStringLiteral("OK")}});
 }
 
-QStringList ChooseOpenFiles(const TOpenFilesRequest& request)
-{
+QStringList ChooseOpenFiles(const TOpenFilesRequest& request) {
     const TOpenFilesHandler& handler = OpenFilesHandler();
     return handler ? handler(request) : ShowRealOpenFiles(request);
 }
 
-QString ChooseFolder(const TFolderRequest& request)
-{
+QString ChooseFolder(const TFolderRequest& request) {
     const TFolderHandler& handler = FolderHandler();
     return handler ? handler(request) : ShowRealFolderChooser(request);
 }
 
-TMessageHandler SetMessageHandler(TMessageHandler handler)
-{
+TMessageHandler SetMessageHandler(TMessageHandler handler) {
     return std::exchange(MessageHandler(), std::move(handler));
 }
 
-TOpenFilesHandler SetOpenFilesHandler(TOpenFilesHandler handler)
-{
+TOpenFilesHandler SetOpenFilesHandler(TOpenFilesHandler handler) {
     return std::exchange(OpenFilesHandler(), std::move(handler));
 }
 
-TFolderHandler SetFolderHandler(TFolderHandler handler)
-{
+TFolderHandler SetFolderHandler(TFolderHandler handler) {
     return std::exchange(FolderHandler(), std::move(handler));
 }
 

@@ -19,8 +19,7 @@ EJPEG::EJPEG(int messageCode)
 EJPEG::EJPEG(int messageCode, QString message)
     : Exception(std::move(message)), FMessageCode(messageCode) {}
 
-QString SystemErrorText(int errorNumber)
-{
+QString SystemErrorText(int errorNumber) {
     char buffer[256];
     // GNU strerror_r returns the text, which may or may not live in the buffer.
     const char* text = strerror_r(errorNumber, buffer, sizeof buffer);

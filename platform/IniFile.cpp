@@ -15,8 +15,7 @@ struct TIniLine {
     QByteArray Ending;
 };
 
-QList<TIniLine> SplitLines(const QByteArray& bytes)
-{
+QList<TIniLine> SplitLines(const QByteArray& bytes) {
     QList<TIniLine> lines;
     qsizetype start = 0;
     while (start < bytes.size()) {
@@ -26,53 +25,57 @@ QList<TIniLine> SplitLines(const QByteArray& bytes)
             break;
         }
         qsizetype textEnd = end;
-        if (textEnd > start && bytes[textEnd - 1] == '\r') --textEnd;
+        if (textEnd > start && bytes[textEnd - 1] == '\r')
+            --textEnd;
         lines.append({bytes.mid(start, textEnd - start), bytes.mid(textEnd, end + 1 - textEnd)});
         start = end + 1;
     }
     return lines;
 }
 
-QByteArray JoinLines(const QList<TIniLine>& lines)
-{
+QByteArray JoinLines(const QList<TIniLine>& lines) {
     QByteArray bytes;
-    for (const TIniLine& line : lines) bytes += line.Text + line.Ending;
+    for (const TIniLine& line : lines)
+        bytes += line.Text + line.Ending;
     return bytes;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
-QByteArray TrimBlanks(const QByteArray& text)
-{
+QByteArray TrimBlanks(const QByteArray& text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
     return text.mid(begin, end - begin);
 }
 
-bool SameName(const QByteArray& stored, const QString& wanted)
-{
+bool SameName(const QByteArray& stored, const QString& wanted) {
     return Cp932::Decode(TrimBlanks(stored)).compare(wanted.trimmed(), Qt::CaseInsensitive) == 0;
 }
 
 // The section name of a "[name]" line, or false for any other line.
-bool SectionName(const QByteArray& line, QByteArray* name)
-{
+bool SectionName(const QByteArray& line, QByteArray* name) {
     const QByteArray text = TrimBlanks(line);
-    if (!text.startsWith('[')) return false;
+    if (!text.startsWith('['))
+        return false;
     const qsizetype close = text.indexOf(']');
     *name = close < 0 ? text.mid(1) : text.mid(1, close - 1);
     return true;
 }
 
 // The key and raw value of a "key=value" line, or false for comments and other lines.
-bool KeyAndValue(const QByteArray& line, QByteArray* key, QByteArray* value)
-{
+bool KeyAndValue(const QByteArray& line, QByteArray* key, QByteArray* value) {
     const QByteArray text = TrimBlanks(line);
-    if (text.startsWith(';')) return false;
+    if (text.startsWith(';'))
+        return false;
     const qsizetype equals = text.indexOf('=');
-    if (equals < 0) return false;
+    if (equals < 0)
+        return false;
     *key = text.left(equals);
     *value = text.mid(equals + 1);
     return true;
@@ -84,47 +87,48 @@ struct TSectionRange {
     qsizetype End = 0;      // index after the section's last line
 };
 
-TSectionRange FindSection(const QList<TIniLine>& lines, const QString& section)
-{
+TSectionRange FindSection(const QList<TIniLine>& lines, const QString& section) {
     TSectionRange range;
     QByteArray name;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (!SectionName(lines[i].Text, &name)) continue;
+        if (!SectionName(lines[i].Text, &name))
+            continue;
         if (range.Header >= 0) {
             range.End = i;
             return range;
         }
-        if (SameName(name, section)) range.Header = i;
+        if (SameName(name, section))
+            range.Header = i;
     }
     range.End = lines.size();
     return range;
 }
 
-qsizetype FindKey(const QList<TIniLine>& lines, const TSectionRange& range, const QString& key)
-{
+qsizetype FindKey(const QList<TIniLine>& lines, const TSectionRange& range, const QString& key) {
     QByteArray name, value;
     for (qsizetype i = range.Header + 1; i < range.End; ++i) {
-        if (KeyAndValue(lines[i].Text, &name, &value) && SameName(name, key)) return i;
+        if (KeyAndValue(lines[i].Text, &name, &value) && SameName(name, key))
+            return i;
     }
     return -1;
 }
 
-QByteArray LineEndingOf(const QList<TIniLine>& lines)
-{
+QByteArray LineEndingOf(const QList<TIniLine>& lines) {
     for (const TIniLine& line : lines) {
-        if (!line.Ending.isEmpty()) return line.Ending;
+        if (!line.Ending.isEmpty())
+            return line.Ending;
     }
     return QByteArrayLiteral("\r\n");
 }
 
 // A missing file reads as empty; a file that exists but cannot be read is reported, so that a
 // write never replaces contents it could not see.
-QByteArray ReadFileOrEmpty(const QString& fileName)
-{
+QByteArray ReadFileOrEmpty(const QString& fileName) {
     try {
         return ReadWholeFile(fileName);
     } catch (const ESystemError& error) {
-        if (error.ErrorNumber() == ENOENT) return {};
+        if (error.ErrorNumber() == ENOENT)
+            return {};
         throw;
     }
 }
@@ -134,8 +138,7 @@ QByteArray ReadFileOrEmpty(const QString& fileName)
 EIniWriteError::EIniWriteError(const QString& fileName)
     : Exception(QStringLiteral("%1 に書き込めません").arg(fileName)) {}
 
-QByteArray UnquoteIniValue(QByteArray value)
-{
+QByteArray UnquoteIniValue(QByteArray value) {
     value = TrimBlanks(value);
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
@@ -144,30 +147,31 @@ QByteArray UnquoteIniValue(QByteArray value)
     return value;
 }
 
-bool ParseIniInteger(const QString& text, int* value)
-{
+bool ParseIniInteger(const QString& text, int* value) {
     bool ok = false;
-    const bool hex = (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) && text.size() > 2) ||
-                     (text.startsWith(u'$') && text.size() > 1);
+    const bool hex =
+        (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) && text.size() > 2) ||
+        (text.startsWith(u'$') && text.size() > 1);
     if (hex) {
         // A hexadecimal text is a 32-bit pattern, so 0xFFFFFFFF reads as -1.
         const QString digits = text.mid(text.startsWith(u'$') ? 1 : 2);
         const bool signedText = digits.startsWith(u'-') || digits.startsWith(u'+');
         const uint pattern = digits.toUInt(&ok, 16);
-        if (!ok || signedText) return false;
+        if (!ok || signedText)
+            return false;
         *value = static_cast<int>(pattern);
         return true;
     }
     const int number = text.toInt(&ok, 10);
-    if (ok) *value = number;
+    if (ok)
+        *value = number;
     return ok;
 }
 
 TIniFile::TIniFile(QString fileName) : FFileName(std::move(fileName)) {}
 
 QString TIniFile::ReadString(const QString& section, const QString& key,
-                             const QString& defaultValue) const
-{
+                             const QString& defaultValue) const {
     QList<TIniLine> lines;
     try {
         lines = SplitLines(ReadFileOrEmpty(FFileName));
@@ -175,9 +179,11 @@ QString TIniFile::ReadString(const QString& section, const QString& key,
         return defaultValue;  // like a missing file
     }
     const TSectionRange range = FindSection(lines, section);
-    if (range.Header < 0) return defaultValue;
+    if (range.Header < 0)
+        return defaultValue;
     const qsizetype index = FindKey(lines, range, key);
-    if (index < 0) return defaultValue;
+    if (index < 0)
+        return defaultValue;
     QByteArray name, value;
     KeyAndValue(lines[index].Text, &name, &value);
     value = UnquoteIniValue(value);
@@ -185,19 +191,16 @@ QString TIniFile::ReadString(const QString& section, const QString& key,
     return Cp932::Decode(value);
 }
 
-int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const
-{
+int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
     int value = defaultValue;
     return ParseIniInteger(ReadString(section, key, QString()), &value) ? value : defaultValue;
 }
 
-bool TIniFile::ReadBool(const QString& section, const QString& key, bool defaultValue) const
-{
+bool TIniFile::ReadBool(const QString& section, const QString& key, bool defaultValue) const {
     return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-void TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
-{
+void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
     QList<TIniLine> lines;
     try {
         lines = SplitLines(ReadFileOrEmpty(FFileName));
@@ -208,7 +211,8 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     const QByteArray entry = Cp932::Encode(key) + '=' + Cp932::Encode(value);
     const TSectionRange range = FindSection(lines, section);
     if (range.Header < 0) {
-        if (!lines.isEmpty() && lines.back().Ending.isEmpty()) lines.back().Ending = ending;
+        if (!lines.isEmpty() && lines.back().Ending.isEmpty())
+            lines.back().Ending = ending;
         lines.append({'[' + Cp932::Encode(section) + ']', ending});
         lines.append({entry, ending});
     } else if (const qsizetype index = FindKey(lines, range, key); index >= 0) {
@@ -219,7 +223,8 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
         while (insertAt > range.Header + 1 && TrimBlanks(lines[insertAt - 1].Text).isEmpty()) {
             --insertAt;
         }
-        if (lines[insertAt - 1].Ending.isEmpty()) lines[insertAt - 1].Ending = ending;
+        if (lines[insertAt - 1].Ending.isEmpty())
+            lines[insertAt - 1].Ending = ending;
         lines.insert(insertAt, {entry, ending});
     }
     try {
@@ -229,12 +234,10 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     }
 }
 
-void TIniFile::WriteInteger(const QString& section, const QString& key, int value)
-{
+void TIniFile::WriteInteger(const QString& section, const QString& key, int value) {
     WriteString(section, key, QString::number(value));
 }
 
-void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
-{
+void TIniFile::WriteBool(const QString& section, const QString& key, bool value) {
     WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }

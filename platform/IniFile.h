@@ -19,7 +19,8 @@ public:
 
     const QString& FileName() const { return FFileName; }
 
-    QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
+    QString ReadString(const QString& section, const QString& key,
+                       const QString& defaultValue) const;
     // Decimal, or hexadecimal after "0x", "0X" or "$"; any other text gives the default.
     int ReadInteger(const QString& section, const QString& key, int defaultValue) const;
     bool ReadBool(const QString& section, const QString& key, bool defaultValue) const;

@@ -3,14 +3,12 @@
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
 
-TKavroApplication::TKavroApplication(int& argc, char** argv) : QApplication(argc, argv)
-{
+TKavroApplication::TKavroApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("KavroPhoto"));
     setApplicationDisplayName(Dialogs::ApplicationTitle());
 }
 
-bool TKavroApplication::notify(QObject* receiver, QEvent* event)
-{
+bool TKavroApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
@@ -21,8 +19,7 @@ bool TKavroApplication::notify(QObject* receiver, QEvent* event)
     return false;
 }
 
-void ReportError(const std::exception& error)
-{
+void ReportError(const std::exception& error) {
     if (const auto* known = dynamic_cast<const Exception*>(&error)) {
         Dialogs::ShowMessage(known->Message());
     } else {
@@ -30,4 +27,6 @@ void ReportError(const std::exception& error)
     }
 }
 
-void ReportUnknownError() { Dialogs::ShowMessage(QStringLiteral("予期しないエラーが発生しました。")); }
+void ReportUnknownError() {
+    Dialogs::ShowMessage(QStringLiteral("予期しないエラーが発生しました。"));
+}

@@ -3,6 +3,10 @@
 #include <QApplication>
 #include <QCursor>
 
-TWaitCursor::TWaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+TWaitCursor::TWaitCursor() {
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
 
-TWaitCursor::~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+TWaitCursor::~TWaitCursor() {
+    QApplication::restoreOverrideCursor();
+}

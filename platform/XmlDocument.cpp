@@ -15,24 +15,23 @@ namespace {
 void IgnoreXmlError(void*, xmlErrorPtr) {}
 void IgnoreGenericXmlError(void*, const char*, ...) {}
 
-const xmlChar* Utf8(const QByteArray& bytes) { return reinterpret_cast<const xmlChar*>(bytes.constData()); }
+const xmlChar* Utf8(const QByteArray& bytes) {
+    return reinterpret_cast<const xmlChar*>(bytes.constData());
+}
 
-QString FromXmlChars(xmlChar* text)
-{
+QString FromXmlChars(xmlChar* text) {
     const QString result = QString::fromUtf8(reinterpret_cast<const char*>(text));
     xmlFree(text);
     return result;
 }
 
-bool IsElementNamed(const xmlNode* node, const QByteArray& name)
-{
+bool IsElementNamed(const xmlNode* node, const QByteArray& name) {
     return node->type == XML_ELEMENT_NODE && xmlStrEqual(node->name, Utf8(name));
 }
 
 }  // namespace
 
-void InitXmlLibrary()
-{
+void InitXmlLibrary() {
     static std::once_flag once;
     std::call_once(once, [] {
         xmlInitParser();
@@ -45,15 +44,15 @@ void InitXmlLibrary()
     xmlSetGenericErrorFunc(nullptr, IgnoreGenericXmlError);
 }
 
-QString TXmlNode::Text() const
-{
-    if (!FNode) return {};
+QString TXmlNode::Text() const {
+    if (!FNode)
+        return {};
     return FromXmlChars(xmlNodeGetContent(FNode));
 }
 
-TXmlNode TXmlNode::SelectSingleNode(const QString& path) const
-{
-    if (!FNode) return {};
+TXmlNode TXmlNode::SelectSingleNode(const QString& path) const {
+    if (!FNode)
+        return {};
     if (path.startsWith(u'@')) {
         const QByteArray name = path.mid(1).toUtf8();
         xmlAttr* attribute = xmlHasProp(FNode, Utf8(name));
@@ -61,38 +60,36 @@ TXmlNode TXmlNode::SelectSingleNode(const QString& path) const
     }
     const QByteArray name = path.toUtf8();
     for (xmlNode* child = FNode->children; child; child = child->next) {
-        if (IsElementNamed(child, name)) return TXmlNode(child);
+        if (IsElementNamed(child, name))
+            return TXmlNode(child);
     }
     return {};
 }
 
-void TXmlNode::SetText(const QString& text)
-{
+void TXmlNode::SetText(const QString& text) {
     // xmlNodeSetContent would read entity references in the text; a plain text node keeps "&".
     xmlNodeSetContent(FNode, nullptr);
     xmlAddChild(FNode, xmlNewText(Utf8(text.toUtf8())));
 }
 
-void TXmlNode::SetAttribute(const QString& name, const QString& value)
-{
+void TXmlNode::SetAttribute(const QString& name, const QString& value) {
     xmlSetProp(FNode, Utf8(name.toUtf8()), Utf8(value.toUtf8()));
 }
 
-TXmlNode TXmlNode::AppendElement(const QString& name)
-{
+TXmlNode TXmlNode::AppendElement(const QString& name) {
     return TXmlNode(xmlNewChild(FNode, nullptr, Utf8(name.toUtf8()), nullptr));
 }
 
-TXmlDocument::TXmlDocument()
-{
+TXmlDocument::TXmlDocument() {
     InitXmlLibrary();
     FDoc = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
 }
 
-TXmlDocument::~TXmlDocument() { xmlFreeDoc(FDoc); }
+TXmlDocument::~TXmlDocument() {
+    xmlFreeDoc(FDoc);
+}
 
-void TXmlDocument::Load(const QString& path)
-{
+void TXmlDocument::Load(const QString& path) {
     QByteArray bytes;
     try {
         bytes = ReadWholeFile(path);
@@ -102,62 +99,69 @@ void TXmlDocument::Load(const QString& path)
     LoadFromBytes(bytes);
 }
 
-void TXmlDocument::LoadFromBytes(const QByteArray& bytes)
-{
+void TXmlDocument::LoadFromBytes(const QByteArray& bytes) {
     InitXmlLibrary();
     // No network, no external entities: a data file only ever describes itself.
     constexpr int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
     xmlDoc* parsed = bytes.isEmpty() ? nullptr
-                                     : xmlReadMemory(bytes.constData(), int(bytes.size()),
-                                                     nullptr, nullptr, options);
+                                     : xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr,
+                                                     nullptr, options);
     xmlFreeDoc(FDoc);
     FDoc = parsed ? parsed : xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
 }
 
-bool TXmlDocument::IsEmpty() const { return xmlDocGetRootElement(FDoc) == nullptr; }
+bool TXmlDocument::IsEmpty() const {
+    return xmlDocGetRootElement(FDoc) == nullptr;
+}
 
-QList<TXmlNode> TXmlDocument::SelectNodes(const QString& path) const
-{
+QList<TXmlNode> TXmlDocument::SelectNodes(const QString& path) const {
     const QStringList steps = path.split(u'/', Qt::SkipEmptyParts);
     QList<TXmlNode> result;
     xmlNode* root = xmlDocGetRootElement(FDoc);
-    if (!root || steps.isEmpty() || !IsElementNamed(root, steps.front().toUtf8())) return result;
+    if (!root || steps.isEmpty() || !IsElementNamed(root, steps.front().toUtf8()))
+        return result;
     QList<xmlNode*> level{root};
     for (qsizetype i = 1; i < steps.size(); ++i) {
         const QByteArray name = steps[i].toUtf8();
         QList<xmlNode*> next;
         for (xmlNode* parent : level) {
             for (xmlNode* child = parent->children; child; child = child->next) {
-                if (IsElementNamed(child, name)) next.append(child);
+                if (IsElementNamed(child, name))
+                    next.append(child);
             }
         }
         level.swap(next);
     }
     result.reserve(level.size());
-    for (xmlNode* node : level) result.append(TXmlNode(node));
+    for (xmlNode* node : level)
+        result.append(TXmlNode(node));
     return result;
 }
 
-void TXmlDocument::AppendDeclaration() { FDeclared = true; }
+void TXmlDocument::AppendDeclaration() {
+    FDeclared = true;
+}
 
-TXmlNode TXmlDocument::CreateRoot(const QString& name)
-{
+TXmlNode TXmlDocument::CreateRoot(const QString& name) {
     xmlNode* root = xmlNewDocNode(FDoc, nullptr, Utf8(name.toUtf8()), nullptr);
     xmlNode* old = xmlDocSetRootElement(FDoc, root);
-    if (old) xmlFreeNode(old);
+    if (old)
+        xmlFreeNode(old);
     return TXmlNode(root);
 }
 
-QByteArray TXmlDocument::SaveToBytes() const
-{
+QByteArray TXmlDocument::SaveToBytes() const {
     InitXmlLibrary();
     xmlChar* memory = nullptr;
     int size = 0;
     xmlDocDumpFormatMemoryEnc(FDoc, &memory, &size, FDeclared ? Encoding : "UTF-8", 1);
-    if (!memory) throw Exception(QStringLiteral("XML 文書を書き出せません。"));
+    if (!memory)
+        throw Exception(QStringLiteral("XML 文書を書き出せません。"));
     QByteArray bytes(reinterpret_cast<const char*>(memory), size);
     xmlFree(memory);
     return bytes;
 }
 
-void TXmlDocument::Save(const QString& path) const { WriteFileAtomically(path, SaveToBytes()); }
+void TXmlDocument::Save(const QString& path) const {
+    WriteFileAtomically(path, SaveToBytes());
+}

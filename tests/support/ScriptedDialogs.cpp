@@ -2,12 +2,13 @@
 
 using namespace Dialogs;
 
-TScriptedDialogs::TScriptedDialogs()
-{
+TScriptedDialogs::TScriptedDialogs() {
     FOldMessage = SetMessageHandler([this](const TMessageRequest& request) {
         FMessages.append(request);
-        if (FOnMessage) FOnMessage(request);
-        if (!FAnswers.isEmpty()) return FAnswers.takeFirst();
+        if (FOnMessage)
+            FOnMessage(request);
+        if (!FAnswers.isEmpty())
+            return FAnswers.takeFirst();
         return request.Buttons == TMsgButtons::YesNo ? TMsgResult::Yes : TMsgResult::Ok;
     });
     FOldFiles = SetOpenFilesHandler([this](const TOpenFilesRequest& request) {
@@ -20,16 +21,15 @@ TScriptedDialogs::TScriptedDialogs()
     });
 }
 
-TScriptedDialogs::~TScriptedDialogs()
-{
+TScriptedDialogs::~TScriptedDialogs() {
     SetMessageHandler(std::move(FOldMessage));
     SetOpenFilesHandler(std::move(FOldFiles));
     SetFolderHandler(std::move(FOldFolder));
 }
 
-QStringList TScriptedDialogs::MessageTexts() const
-{
+QStringList TScriptedDialogs::MessageTexts() const {
     QStringList texts;
-    for (const TMessageRequest& request : FMessages) texts.append(request.Text);
+    for (const TMessageRequest& request : FMessages)
+        texts.append(request.Text);
     return texts;
 }

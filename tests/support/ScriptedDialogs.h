@@ -20,7 +20,9 @@ public:
     void ChooseFolderNext(const QString& folder) { FFolderAnswers.append(folder); }
     // Runs while a message box would be showing, before it answers (for example to drive the
     // program from inside a confirmation).
-    void OnMessage(std::function<void(const Dialogs::TMessageRequest&)> action) { FOnMessage = std::move(action); }
+    void OnMessage(std::function<void(const Dialogs::TMessageRequest&)> action) {
+        FOnMessage = std::move(action);
+    }
 
     const QList<Dialogs::TMessageRequest>& Messages() const { return FMessages; }
     QStringList MessageTexts() const;

@@ -7,18 +7,21 @@
 
 #include "platform/ProgramDir.h"
 
-TTestFolder::TTestFolder()
-{
-    if (!FDir.isValid()) throw std::runtime_error("cannot create a temporary folder");
+TTestFolder::TTestFolder() {
+    if (!FDir.isValid())
+        throw std::runtime_error("cannot create a temporary folder");
     SetProgramDir(Path());
 }
 
-TTestFolder::~TTestFolder() { SetProgramDir(QString()); }
+TTestFolder::~TTestFolder() {
+    SetProgramDir(QString());
+}
 
-QString TTestFolder::Path() const { return FDir.path() + u'/'; }
+QString TTestFolder::Path() const {
+    return FDir.path() + u'/';
+}
 
-QString TTestFolder::WriteFile(const QString& relative, const QByteArray& bytes) const
-{
+QString TTestFolder::WriteFile(const QString& relative, const QByteArray& bytes) const {
     const QString path = FilePath(relative);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
@@ -28,17 +31,18 @@ QString TTestFolder::WriteFile(const QString& relative, const QByteArray& bytes)
     return path;
 }
 
-QByteArray TTestFolder::ReadFile(const QString& relative) const
-{
+QByteArray TTestFolder::ReadFile(const QString& relative) const {
     QFile file(FilePath(relative));
-    if (!file.open(QIODevice::ReadOnly)) return {};
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
     return file.readAll();
 }
 
-QString TTestFolder::MakeDir(const QString& relative) const
-{
+QString TTestFolder::MakeDir(const QString& relative) const {
     QDir().mkpath(FilePath(relative));
     return FilePath(relative);
 }
 
-bool TTestFolder::Exists(const QString& relative) const { return QFileInfo::exists(FilePath(relative)); }
+bool TTestFolder::Exists(const QString& relative) const {
+    return QFileInfo::exists(FilePath(relative));
+}
