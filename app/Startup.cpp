@@ -1,0 +1,35 @@
+#include "app/Startup.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+
+#include "app/Unit31.h"
+#include "app/Unit32.h"
+#include "platform/Dialogs.h"
+#include "platform/SingleInstanceLock.h"
+
+namespace Startup {
+
+void PrepareWebEngine()
+{
+    if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
+
+bool ClaimSingleInstance(TSingleInstanceLock& lock)
+{
+    if (lock.TryAcquire()) return true;
+    Dialogs::ShowWarning(QStringLiteral("ソラリノシリーズが起動中です。"));
+    return false;
+}
+
+int RunMainWindow()
+{
+    TForm31 mainWindow;
+    TForm32 viewer;
+    mainWindow.Form32 = &viewer;
+    mainWindow.show();
+    return QApplication::exec();
+}
+
+}  // namespace Startup

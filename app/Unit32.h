@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QWidget>
+
+// The photo viewer: one window, created hidden at start right after the main window, living
+// until the program ends; closing it only hides it. Its photo display, stepping, turning and
+// deleting are built with the album page it follows.
+class TForm32 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm32(QWidget* parent = nullptr);
+};
