@@ -3,12 +3,12 @@
 #include "platform/KavroApplication.h"
 #include "platform/SingleInstanceLock.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     Startup::PrepareWebEngine();
     TKavroApplication application(argc, argv);
     // Held until the process ends; the kernel frees it when the process goes, however it goes.
     TSingleInstanceLock lock;
-    if (!Startup::ClaimSingleInstance(lock)) return 0;
+    if (!Startup::ClaimSingleInstance(lock))
+        return 0;
     return Startup::RunMainWindow();
 }

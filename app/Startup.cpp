@@ -11,20 +11,19 @@
 
 namespace Startup {
 
-void PrepareWebEngine()
-{
-    if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+void PrepareWebEngine() {
+    if (::geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
-bool ClaimSingleInstance(TSingleInstanceLock& lock)
-{
-    if (lock.TryAcquire()) return true;
+bool ClaimSingleInstance(TSingleInstanceLock& lock) {
+    if (lock.TryAcquire())
+        return true;
     Dialogs::ShowWarning(QStringLiteral("ソラリノシリーズが起動中です。"));
     return false;
 }
 
-int RunMainWindow()
-{
+int RunMainWindow() {
     TForm31 mainWindow;
     TForm32 viewer;
     mainWindow.Form32 = &viewer;

@@ -16,25 +16,26 @@
 
 namespace {
 
-// The album tab's header at the window's design size; the combo stretches and the buttons keep
-// their distance from the right edge when the window grows or shrinks.
+// The album tab's header: the buttons keep their distance from the right edge and the combo
+// stretches between the label and the buttons (541 pixels at the window's design size).
 constexpr int DesignPageWidth = 730;
-constexpr int ComboLeft = 56;
+constexpr int HeaderLeft = 4;
 constexpr int ComboTop = 12;
 constexpr int ComboDesignWidth = 541;
 constexpr int ButtonSize = 38;
 constexpr int ButtonTop = 4;
-constexpr int ButtonGap = 4;
-constexpr int ButtonsRightMargin = 6;
+constexpr int ButtonGap = 2;
+constexpr int ButtonsRightMargin = 4;
 
 }  // namespace
 
 // The icons live in this static library; the linker keeps them only when referenced. The macro
 // declares a global function, so this stays outside any namespace.
-static void InitIconResources() { Q_INIT_RESOURCE(icons); }
+static void InitIconResources() {
+    Q_INIT_RESOURCE(icons);
+}
 
-TForm31::TForm31(QWidget* parent) : QWidget(parent)
-{
+TForm31::TForm31(QWidget* parent) : QWidget(parent) {
     InitIconResources();
     setObjectName(QStringLiteral("Form31"));
     setWindowTitle(QStringLiteral("ミルトア Ver.1.2.0"));
@@ -46,10 +47,11 @@ TForm31::TForm31(QWidget* parent) : QWidget(parent)
     FormCreate();
 }
 
-TForm31::~TForm31() { FormDestroy(); }
+TForm31::~TForm31() {
+    FormDestroy();
+}
 
-void TForm31::CreateControls()
-{
+void TForm31::CreateControls() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     PageControl1 = new QTabWidget(this);
@@ -69,8 +71,7 @@ void TForm31::CreateControls()
     CreateAlbumHeader();
 }
 
-QToolButton* TForm31::CreateIconButton(const char* name, const QString& hint, const QString& icon)
-{
+QToolButton* TForm31::CreateIconButton(const char* name, const QString& hint, const QString& icon) {
     auto* button = new QToolButton(TabSheet2);
     button->setObjectName(QString::fromLatin1(name));
     button->setToolTip(hint);
@@ -80,67 +81,66 @@ QToolButton* TForm31::CreateIconButton(const char* name, const QString& hint, co
     return button;
 }
 
-void TForm31::CreateAlbumHeader()
-{
+void TForm31::CreateAlbumHeader() {
     Label3 = new QLabel(QStringLiteral("フォルダ："), TabSheet2);
     Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->move(8, ComboTop + 4);
+    Label3->adjustSize();
+    Label3->move(HeaderLeft, ComboTop + (24 - Label3->height()) / 2);
 
     ComboBox2 = new QComboBox(TabSheet2);
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->setEditable(false);
-    ComboBox2->setGeometry(ComboLeft, ComboTop, ComboDesignWidth, 24);
+    ComboBox2->setGeometry(Label3->geometry().right() + 3, ComboTop, ComboDesignWidth, 24);
     Label3->setBuddy(ComboBox2);
     connect(ComboBox2, &QComboBox::activated, this, &TForm31::ComboBox2Change);
 
-    BitBtn5 = CreateIconButton("BitBtn5", QStringLiteral("写真を取り込む"), QStringLiteral(":/icons/import.png"));
-    BitBtn9 = CreateIconButton("BitBtn9", QStringLiteral("設定"), QStringLiteral(":/icons/settings.png"));
-    BitBtn1 = CreateIconButton("BitBtn1", QStringLiteral("ヘルプ"), QStringLiteral(":/icons/help.png"));
+    BitBtn5 = CreateIconButton("BitBtn5", QStringLiteral("写真を取り込む"),
+                               QStringLiteral(":/icons/import.png"));
+    BitBtn9 =
+        CreateIconButton("BitBtn9", QStringLiteral("設定"), QStringLiteral(":/icons/settings.png"));
+    BitBtn1 =
+        CreateIconButton("BitBtn1", QStringLiteral("ヘルプ"), QStringLiteral(":/icons/help.png"));
     TabSheet2->installEventFilter(this);
     ArrangeAlbumHeader();
 }
 
-void TForm31::ArrangeAlbumHeader()
-{
+void TForm31::ArrangeAlbumHeader() {
     const int width = TabSheet2->width() > 100 ? TabSheet2->width() : DesignPageWidth;
     int left = width - ButtonsRightMargin - 3 * ButtonSize - 2 * ButtonGap;
     for (QToolButton* button : {BitBtn5, BitBtn9, BitBtn1}) {
         button->move(left, ButtonTop);
         left += ButtonSize + ButtonGap;
     }
-    const int comboRightMargin = DesignPageWidth - ComboLeft - ComboDesignWidth;
-    ComboBox2->resize(std::max(100, width - ComboLeft - comboRightMargin), ComboBox2->height());
+    const int comboRight = BitBtn5->x() - 4;
+    ComboBox2->resize(std::max(100, comboRight - ComboBox2->x()), ComboBox2->height());
 }
 
-bool TForm31::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == TabSheet2 && event->type() == QEvent::Resize) ArrangeAlbumHeader();
+bool TForm31::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == TabSheet2 && event->type() == QEvent::Resize)
+        ArrangeAlbumHeader();
     return QWidget::eventFilter(watched, event);
 }
 
-void TForm31::FormCreate()
-{
+void TForm31::FormCreate() {
     SaveDirList = std::make_unique<TPhotoSaveDirList>();
     PhotoSetting = std::make_unique<TPhotoSetting>();
 }
 
-void TForm31::FormDestroy()
-{
+void TForm31::FormDestroy() {
     SaveDirList.reset();
     PhotoSetting.reset();
 }
 
-void TForm31::showEvent(QShowEvent* event)
-{
+void TForm31::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // The start-up sequence belongs to the first show only.
-    if (FStarted) return;
+    if (FStarted)
+        return;
     FStarted = true;
     FormShow();
 }
 
-void TForm31::FormShow()
-{
+void TForm31::FormShow() {
     StartWebPages();
     PageControl1->setCurrentWidget(TabSheet1);
     SiblingDir = ProgramDir() + QStringLiteral("data/NebelkaPhoto/");
@@ -152,26 +152,23 @@ void TForm31::FormShow()
     StartFavouriteSites();
 }
 
-void TForm31::StartWebPages()
-{
+void TForm31::StartWebPages() {
     // The "菜園情報" and "オススメ" tabs start loading the publisher's pages here once the web
     // tabs are built.
 }
 
-void TForm31::StartFavouriteSites()
-{
+void TForm31::StartFavouriteSites() {
     // The favourite sites tab loads its list and shows its page here once that tab is built.
 }
 
-void TForm31::closeEvent(QCloseEvent* event)
-{
+void TForm31::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
 }
 
-void TForm31::FormClose()
-{
-    if (Form32 && Form32->isVisible()) Form32->close();
+void TForm31::FormClose() {
+    if (Form32 && Form32->isVisible())
+        Form32->close();
     PhotoSetting->SaveFolder = ComboBox2->currentText();
     try {
         PhotoSetting->Save();
@@ -182,32 +179,29 @@ void TForm31::FormClose()
     }
 }
 
-void TForm31::resizeEvent(QResizeEvent* event)
-{
+void TForm31::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     FormResize();
 }
 
-void TForm31::FormResize()
-{
+void TForm31::FormResize() {
     // The album grid's text column follows the window's width (AlbumTextColumnWidth) once the
     // album grid is built.
 }
 
-void TForm31::FillSaveDirCombo()
-{
+void TForm31::FillSaveDirCombo() {
     ComboBox2->clear();
     ComboBox2->addItem(QString::fromUtf8(CurrentFolderText));
     FSiblingInCombo = QDir(SiblingDir).exists();
-    if (FSiblingInCombo) ComboBox2->addItem(QString::fromUtf8(SiblingFolderText));
+    if (FSiblingInCombo)
+        ComboBox2->addItem(QString::fromUtf8(SiblingFolderText));
     SaveDirList->Sort(CompareSaveDirOrder);
     for (TPhotoSaveDir* saveDir : *SaveDirList) {
         ComboBox2->addItem(saveDir->Path, QVariant::fromValue(static_cast<void*>(saveDir)));
     }
 }
 
-void TForm31::ComboBox2Change()
-{
+void TForm31::ComboBox2Change() {
     const int index = ComboBox2->currentIndex();
     const bool sibling = FSiblingInCombo && index == 1;
     BitBtn5->setEnabled(!sibling);
@@ -223,14 +217,12 @@ void TForm31::ComboBox2Change()
     OpenCurrentDir();
 }
 
-void TForm31::OpenCurrentDir()
-{
+void TForm31::OpenCurrentDir() {
     // The album page loads the open folder's dated folders, favourite photos and tags here and
     // lists its newest dated folder once the album page is built.
 }
 
-void SelectComboText(const QString& text, QComboBox* combo)
-{
+void SelectComboText(const QString& text, QComboBox* combo) {
     const QSignalBlocker blocker(combo);
     for (int i = 0; i < combo->count(); ++i) {
         if (combo->itemText(i) == text) {
@@ -238,10 +230,10 @@ void SelectComboText(const QString& text, QComboBox* combo)
             return;
         }
     }
-    if (combo->count() > 0) combo->setCurrentIndex(0);
+    if (combo->count() > 0)
+        combo->setCurrentIndex(0);
 }
 
-int AlbumTextColumnWidth(int outerWidth, int column0Width, int column1Width)
-{
+int AlbumTextColumnWidth(int outerWidth, int column0Width, int column1Width) {
     return outerWidth - column0Width - column1Width - 60;
 }

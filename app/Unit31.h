@@ -39,8 +39,8 @@ public:
     std::unique_ptr<TPhotoSaveDirList> SaveDirList;
     std::unique_ptr<TPhotoSetting> PhotoSetting;
 
-    QString CurrentDir;  // the open folder, ending in '/'
-    QString SiblingDir;  // the program folder + "data/NebelkaPhoto/"
+    QString CurrentDir;         // the open folder, ending in '/'
+    QString SiblingDir;         // the program folder + "data/NebelkaPhoto/"
     TForm32* Form32 = nullptr;  // the viewer; owned by the program entry
 
     void FillSaveDirCombo();

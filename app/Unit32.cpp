@@ -1,7 +1,6 @@
 #include "app/Unit32.h"
 
-TForm32::TForm32(QWidget* parent) : QWidget(parent, Qt::Window)
-{
+TForm32::TForm32(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("Form32"));
     setWindowTitle(QStringLiteral("フォトビュー"));
     resize(300, 300);

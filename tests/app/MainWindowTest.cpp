@@ -1,5 +1,3 @@
-#include "app/Unit31.h"
-
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -8,6 +6,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "app/Unit31.h"
 #include "app/Unit32.h"
 #include "platform/Cp932.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -15,38 +14,35 @@
 
 namespace {
 
-QStringList ComboTexts(const QComboBox* combo)
-{
+QStringList ComboTexts(const QComboBox* combo) {
     QStringList texts;
-    for (int i = 0; i < combo->count(); ++i) texts.append(combo->itemText(i));
+    for (int i = 0; i < combo->count(); ++i)
+        texts.append(combo->itemText(i));
     return texts;
 }
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    void WriteSaveDirs(const QList<std::pair<int, QString>>& saves)
-    {
+    void WriteSaveDirs(const QList<std::pair<int, QString>>& saves) {
         QByteArray xml = "<?xml version=\"1.0\" encoding=\"SHIFT-JIS\"?><data>";
         for (const auto& [order, path] : saves) {
-            xml += "<save order=\"" + QByteArray::number(order) + "\">" + Cp932::Encode(path) + "</save>";
+            xml += "<save order=\"" + QByteArray::number(order) + "\">" + Cp932::Encode(path) +
+                   "</save>";
         }
         Folder.WriteFile(QStringLiteral("data/PhotoSaveDirList.xml"), xml + "</data>");
     }
-    void WriteSaveFolderSetting(const QString& text)
-    {
+    void WriteSaveFolderSetting(const QString& text) {
         Folder.WriteFile(QStringLiteral("KavroPhoto.ini"),
                          "[PHOTO]\r\nSAVE_FOLDER=\"" + Cp932::Encode(text) + "\"\r\n");
     }
     // Shows a main window as the program entry does, running its start-up sequence.
-    std::unique_ptr<TForm31> Start()
-    {
+    std::unique_ptr<TForm31> Start() {
         auto form = std::make_unique<TForm31>();
         form->Form32 = &Viewer;
         form->show();
         return form;
     }
-    void Choose(TForm31& form, int index)
-    {
+    void Choose(TForm31& form, int index) {
         form.ComboBox2->setCurrentIndex(index);
         emit form.ComboBox2->activated(index);
     }
@@ -56,18 +52,19 @@ protected:
     TForm32 Viewer;
 };
 
-TEST_F(MainWindowTest, LayoutAndCaptions)
-{
+TEST_F(MainWindowTest, LayoutAndCaptions) {
     auto form = Start();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("ミルトア Ver.1.2.0"));
     EXPECT_EQ(form->size(), QSize(738, 700));
     const QStringList tabs{QStringLiteral("菜園情報"), QStringLiteral("フォトアルバム"),
                            QStringLiteral("オススメ"), QStringLiteral("お気に入り")};
     ASSERT_EQ(form->PageControl1->count(), 4);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(form->PageControl1->tabText(i), tabs[i]);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(form->PageControl1->tabText(i), tabs[i]);
     EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet1);
     EXPECT_EQ(form->findChild<QWidget*>(QStringLiteral("TabSheet7")), form->TabSheet7);
-    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("Label3"))->text(), QStringLiteral("フォルダ："));
+    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("Label3"))->text(),
+              QStringLiteral("フォルダ："));
     const std::pair<const char*, const char*> buttons[] = {
         {"BitBtn5", "写真を取り込む"}, {"BitBtn9", "設定"}, {"BitBtn1", "ヘルプ"}};
     int lastLeft = 0;
@@ -85,8 +82,7 @@ TEST_F(MainWindowTest, LayoutAndCaptions)
     EXPECT_LT(form->ComboBox2->geometry().right(), form->BitBtn5->x());
 }
 
-TEST_F(MainWindowTest, HeaderFollowsTheWindowWidth)
-{
+TEST_F(MainWindowTest, HeaderFollowsTheWindowWidth) {
     auto form = Start();
     form->PageControl1->setCurrentWidget(form->TabSheet2);
     const int comboWidth = form->ComboBox2->width();
@@ -97,8 +93,7 @@ TEST_F(MainWindowTest, HeaderFollowsTheWindowWidth)
     EXPECT_EQ(form->TabSheet2->width() - form->BitBtn1->geometry().right(), buttonRightGap);
 }
 
-TEST_F(MainWindowTest, EmptyProgramFolderOpensTheCurrentFolder)
-{
+TEST_F(MainWindowTest, EmptyProgramFolderOpensTheCurrentFolder) {
     auto form = Start();
     EXPECT_EQ(ComboTexts(form->ComboBox2), QStringList{QStringLiteral("カレントフォルダ")});
     EXPECT_EQ(form->ComboBox2->currentIndex(), 0);
@@ -107,9 +102,9 @@ TEST_F(MainWindowTest, EmptyProgramFolderOpensTheCurrentFolder)
     EXPECT_TRUE(Dialogs.Messages().isEmpty());
 }
 
-TEST_F(MainWindowTest, SaveFoldersAreListedByOrderAfterTheFixedEntries)
-{
-    WriteSaveDirs({{3, QStringLiteral("/c")}, {1, QStringLiteral("/a/畑")}, {2, QStringLiteral("/b")}});
+TEST_F(MainWindowTest, SaveFoldersAreListedByOrderAfterTheFixedEntries) {
+    WriteSaveDirs(
+        {{3, QStringLiteral("/c")}, {1, QStringLiteral("/a/畑")}, {2, QStringLiteral("/b")}});
     {
         auto form = Start();
         EXPECT_EQ(ComboTexts(form->ComboBox2),
@@ -143,11 +138,11 @@ struct TRememberCase {
 class MainWindowRemembers : public MainWindowTest,
                             public ::testing::WithParamInterface<TRememberCase> {};
 
-TEST_P(MainWindowRemembers, ReopensTheRememberedEntryOrTheFirst)
-{
+TEST_P(MainWindowRemembers, ReopensTheRememberedEntryOrTheFirst) {
     const TRememberCase& c = GetParam();
     WriteSaveDirs({{1, QStringLiteral("/a")}, {2, QStringLiteral("/b")}});
-    if (c.SiblingExists) Folder.MakeDir(QStringLiteral("data/NebelkaPhoto"));
+    if (c.SiblingExists)
+        Folder.MakeDir(QStringLiteral("data/NebelkaPhoto"));
     WriteSaveFolderSetting(c.Remembered);
     auto form = Start();
     EXPECT_EQ(form->ComboBox2->currentText(), c.Expected);
@@ -155,16 +150,17 @@ TEST_P(MainWindowRemembers, ReopensTheRememberedEntryOrTheFirst)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MainWindowRemembers,
-    ::testing::Values(
-        TRememberCase{"saveFolder", "/b", false, "/b"},
-        TRememberCase{"sibling", QStringLiteral("ネベルカ用フォルダ"), true, QStringLiteral("ネベルカ用フォルダ")},
-        TRememberCase{"siblingGone", QStringLiteral("ネベルカ用フォルダ"), false, QStringLiteral("カレントフォルダ")},
-        TRememberCase{"removedFolder", "/gone", false, QStringLiteral("カレントフォルダ")},
-        TRememberCase{"otherCase", "/B", false, QStringLiteral("カレントフォルダ")}),
+    ::testing::Values(TRememberCase{"saveFolder", "/b", false, "/b"},
+                      TRememberCase{"sibling", QStringLiteral("ネベルカ用フォルダ"), true,
+                                    QStringLiteral("ネベルカ用フォルダ")},
+                      TRememberCase{"siblingGone", QStringLiteral("ネベルカ用フォルダ"), false,
+                                    QStringLiteral("カレントフォルダ")},
+                      TRememberCase{"removedFolder", "/gone", false,
+                                    QStringLiteral("カレントフォルダ")},
+                      TRememberCase{"otherCase", "/B", false, QStringLiteral("カレントフォルダ")}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-TEST_F(MainWindowTest, ClosingWritesTheSettingsWithTheComboText)
-{
+TEST_F(MainWindowTest, ClosingWritesTheSettingsWithTheComboText) {
     WriteSaveDirs({{1, QStringLiteral(" /畑 ")}});
     Folder.MakeDir(QStringLiteral("data/NebelkaPhoto"));
     auto form = Start();
@@ -179,17 +175,16 @@ TEST_F(MainWindowTest, ClosingWritesTheSettingsWithTheComboText)
     EXPECT_TRUE(Folder.ReadFile(QStringLiteral("KavroPhoto.ini")).contains("SAVE_FOLDER=\" /"));
 }
 
-TEST_F(MainWindowTest, UnwritableSettingsAreReportedAndTheWindowStillCloses)
-{
+TEST_F(MainWindowTest, UnwritableSettingsAreReportedAndTheWindowStillCloses) {
     auto form = Start();
     Folder.MakeDir(QStringLiteral("KavroPhoto.ini"));  // a folder where the file should be
     EXPECT_TRUE(form->close());
     EXPECT_EQ(Dialogs.MessageTexts(),
-              QStringList{Folder.FilePath(QStringLiteral("KavroPhoto.ini")) + QStringLiteral(" に書き込めません")});
+              QStringList{Folder.FilePath(QStringLiteral("KavroPhoto.ini")) +
+                          QStringLiteral(" に書き込めません")});
 }
 
-TEST(SelectComboText, ExactMatchOrFirstItem)
-{
+TEST(SelectComboText, ExactMatchOrFirstItem) {
     QComboBox combo;
     int changes = 0;
     QObject::connect(&combo, &QComboBox::currentIndexChanged, [&] { ++changes; });
@@ -204,8 +199,7 @@ TEST(SelectComboText, ExactMatchOrFirstItem)
     EXPECT_EQ(changes, 0) << "choosing by program raises no change";
 }
 
-TEST(AlbumTextColumnWidth, FollowsTheOuterWidth)
-{
+TEST(AlbumTextColumnWidth, FollowsTheOuterWidth) {
     EXPECT_EQ(AlbumTextColumnWidth(800, 40, 140), 560);
     EXPECT_EQ(AlbumTextColumnWidth(746, 40, 140), 506);
 }

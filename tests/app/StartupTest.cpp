@@ -1,18 +1,17 @@
-#include "app/Startup.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
+#include "app/Startup.h"
 #include "platform/SingleInstanceLock.h"
 #include "tests/support/ScriptedDialogs.h"
 
 namespace {
 
-TEST(Startup, SecondStartShowsTheWarningAndCreatesNoWindow)
-{
+TEST(Startup, SecondStartShowsTheWarningAndCreatesNoWindow) {
     TSingleInstanceLock holder;  // the lock "Kavro", as another program of the family holds it
-    if (!holder.TryAcquire()) GTEST_SKIP() << "another program of the family is running";
+    if (!holder.TryAcquire())
+        GTEST_SKIP() << "another program of the family is running";
     TScriptedDialogs dialogs;
     const qsizetype windowsBefore = QApplication::topLevelWidgets().size();
 
@@ -28,8 +27,7 @@ TEST(Startup, SecondStartShowsTheWarningAndCreatesNoWindow)
     EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore);
 }
 
-TEST(Startup, FreeLockStartsQuietly)
-{
+TEST(Startup, FreeLockStartsQuietly) {
     TScriptedDialogs dialogs;
     TSingleInstanceLock lock(QStringLiteral("KavroStartupTest"));
     EXPECT_TRUE(Startup::ClaimSingleInstance(lock));
