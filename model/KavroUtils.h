@@ -3,5 +3,7 @@
 // The model's one public header: settings, save folders, photo folders, the tag and favourite
 // stores, photo records, favourite sites and the picture routines.
 #include "model/OwningList.h"
+#include "model/PhotoFolders.h"
 #include "model/PhotoSaveDirList.h"
 #include "model/PhotoSetting.h"
+#include "model/Pictures.h"

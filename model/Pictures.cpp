@@ -1,0 +1,145 @@
+#include "model/Pictures.h"
+
+#include <QPainter>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "platform/AtomicFile.h"
+#include "platform/Exception.h"
+
+namespace {
+
+[[noreturn]] void RaiseBadBox(int width, int height) {
+    throw Exception(
+        QStringLiteral("縮小サイズ (%1 × %2) が正しくありません。1 以上の値を指定してください。")
+            .arg(width)
+            .arg(height));
+}
+
+// Rounds to the nearest integer, exact halves to the even one (97.5 gives 98, 32.5 gives 32),
+// whatever the floating-point environment's rounding mode.
+int RoundHalfEven(double value) {
+    const double floor = std::floor(value);
+    const double fraction = value - floor;
+    double result = floor;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(floor, 2.0) != 0.0))
+        result += 1.0;
+    return int(result);
+}
+
+QByteArray EncodeBox(const TTurboImage& box) {
+    const int width = box.Width();
+    const int height = box.Height();
+    TJpegEncoder encoder;
+    const TBitmap* bitmap = box.Picture().Bitmap();
+    if (bitmap != nullptr && !bitmap->IsEmpty()) {
+        std::vector<int> columns(static_cast<size_t>(width));
+        for (int x = 0; x < width; ++x)
+            columns[size_t(x)] = NearestSource(x, width, bitmap->Width());
+        const bool rgb = bitmap->PixelFormat() == TPixelFormat::pf24bit;
+        return encoder.Encode(width, height, [&](int y, uchar* row) {
+            const int sourceY = NearestSource(y, height, bitmap->Height());
+            if (rgb) {
+                const uchar* source = bitmap->ConstScanLine(sourceY);
+                for (int x = 0; x < width; ++x, row += 3)
+                    std::memcpy(row, source + 3 * qsizetype(columns[size_t(x)]), 3);
+                return;
+            }
+            for (int x = 0; x < width; ++x, row += 3) {
+                const QRgb color = bitmap->PixelColor(columns[size_t(x)], sourceY);
+                row[0] = uchar(qRed(color));
+                row[1] = uchar(qGreen(color));
+                row[2] = uchar(qBlue(color));
+            }
+        });
+    }
+    // Metafiles, icons and other graphics draw themselves scaled onto a white raster; a box
+    // without a picture writes the white raster alone.
+    QImage canvas(width, height, QImage::Format_RGB888);
+    if (canvas.isNull())
+        throw EOutOfMemory();
+    canvas.fill(Qt::white);
+    if (!box.Picture().IsEmpty()) {
+        QPainter painter(&canvas);
+        box.Picture().Draw(painter, QRect(0, 0, width, height));
+    }
+    return encoder.Encode(width, height, [&](int y, uchar* row) {
+        std::memcpy(row, canvas.constScanLine(y), size_t(width) * 3);
+    });
+}
+
+}  // namespace
+
+void LoadGraphic(TBitmap& picture, const QString& fileName) {
+    TJpegDecoder decoder;
+    decoder.DecodeFile(fileName, picture);
+}
+
+void LoadGraphic(TBitmap& picture, const QString& fileName, TJpegDecoder& decoder) {
+    decoder.DecodeFile(fileName, picture);
+}
+
+QSize FitSize(int width, int height, int maxWidth, int maxHeight) {
+    if (maxWidth <= 0 || maxHeight <= 0)
+        RaiseBadBox(maxWidth, maxHeight);
+    if (height <= maxHeight && width <= maxWidth)
+        return QSize(width, height);
+    const double boxShape = double(maxHeight) / double(maxWidth);
+    const double pictureShape = double(height) / double(width);
+    // A very long and thin picture would round to nothing; one pixel is the least a side keeps.
+    if (pictureShape < boxShape) {
+        return QSize(maxWidth, std::max(1, RoundHalfEven(maxWidth * pictureShape)));
+    }
+    return QSize(std::max(1, RoundHalfEven(maxHeight * (double(width) / double(height)))),
+                 maxHeight);
+}
+
+void FitToBox(const TBitmap& picture, int maxWidth, int maxHeight, TTurboImage& box) {
+    const QSize fitted = FitSize(picture.Width(), picture.Height(), maxWidth, maxHeight);
+    box.resize(fitted);
+    box.Picture().Assign(picture);
+}
+
+void WriteJpeg(const TTurboImage& box, const QString& fileName) {
+    if (box.Width() <= 0 || box.Height() <= 0)
+        RaiseBadBox(box.Width(), box.Height());
+    const QByteArray bytes = EncodeBox(box);
+    try {
+        WriteFileAtomically(fileName, bytes);
+    } catch (const ESystemError& error) {
+        throw EWriteError(
+            QStringLiteral("ファイル \"%1\" を作成できません。%2").arg(fileName, error.Message()));
+    }
+}
+
+void WriteReduced(TTurboImage& box, int maxWidth, int maxHeight, const QString& fileName,
+                  const TBitmap& picture) {
+    FitToBox(picture, maxWidth, maxHeight, box);
+    WriteJpeg(box, fileName);
+}
+
+TJpegImage::TJpegImage(QByteArray bytes) : FBytes(std::move(bytes)) {
+    try {
+        TJpegDecoder decoder;
+        FSize = decoder.ReadSize(reinterpret_cast<const uchar*>(FBytes.constData()),
+                                 size_t(FBytes.size()));
+    } catch (const Exception&) {
+        FSize = QSize(0, 0);
+    }
+}
+
+void TJpegImage::Draw(QPainter& painter, const QRect& target) const {
+    if (FDecoded.IsEmpty()) {
+        // Drawing cannot report an error: an undecodable image draws nothing.
+        try {
+            TJpegDecoder decoder;
+            decoder.DecodeBytes(reinterpret_cast<const uchar*>(FBytes.constData()),
+                                size_t(FBytes.size()), FDecoded);
+        } catch (const Exception&) {
+            FDecoded.Clear();
+            return;
+        }
+    }
+    painter.drawImage(target, FDecoded.ToImage());
+}
