@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 
 #include "app/Unit32.h"
+#include "app/Unit40.h"
+#include "platform/Dialogs.h"
 #include "platform/KavroApplication.h"
 #include "platform/ProgramDir.h"
 
@@ -100,6 +102,7 @@ void TForm31::CreateAlbumHeader() {
         CreateIconButton("BitBtn9", QStringLiteral("設定"), QStringLiteral(":/icons/settings.png"));
     BitBtn1 =
         CreateIconButton("BitBtn1", QStringLiteral("ヘルプ"), QStringLiteral(":/icons/help.png"));
+    connect(BitBtn5, &QToolButton::clicked, this, &TForm31::BitBtn5Click);
     TabSheet2->installEventFilter(this);
     ArrangeAlbumHeader();
 }
@@ -124,11 +127,13 @@ bool TForm31::eventFilter(QObject* watched, QEvent* event) {
 void TForm31::FormCreate() {
     SaveDirList = std::make_unique<TPhotoSaveDirList>();
     PhotoSetting = std::make_unique<TPhotoSetting>();
+    PhotoDirList = std::make_unique<TPhotoDirList>();
 }
 
 void TForm31::FormDestroy() {
     SaveDirList.reset();
     PhotoSetting.reset();
+    PhotoDirList.reset();
 }
 
 void TForm31::showEvent(QShowEvent* event) {
@@ -220,6 +225,42 @@ void TForm31::ComboBox2Change() {
 void TForm31::OpenCurrentDir() {
     // The album page loads the open folder's dated folders, favourite photos and tags here and
     // lists its newest dated folder once the album page is built.
+}
+
+void TForm31::BitBtn5Click() {
+    Dialogs::TOpenFilesRequest request;
+    // Patterns in both cases: file names on Linux keep the case the camera gave them.
+    request.NameFilters = {
+        QStringLiteral("JPEG イメージファイル (*.jpg *.jpeg *.jpe *.JPG *.JPEG *.JPE)")};
+    request.MultiSelect = true;
+    request.Resizable = true;
+    const QStringList files = Dialogs::ChooseOpenFiles(request);
+    if (files.isEmpty())
+        return;
+
+    QString dateDirName;
+    std::exception_ptr failure;
+    {
+        TForm40 importWindow(this);
+        importWindow.PhotoSetting = PhotoSetting.get();
+        importWindow.SaveDir = CurrentDir;
+        importWindow.PhotoDirList = PhotoDirList.get();
+        importWindow.FileList = files;
+        importWindow.exec();
+        dateDirName = importWindow.DateDirName;
+        failure = importWindow.Failure();
+    }
+    // The error that stopped the import reaches the general error report; the album then stays
+    // as it was.
+    if (failure)
+        std::rethrow_exception(failure);
+    ShowImportedFolder(dateDirName);
+}
+
+void TForm31::ShowImportedFolder(const QString& dateDirName) {
+    // The album page lists the import's dated folder here, in its folder mode, once the album
+    // page is built.
+    Q_UNUSED(dateDirName);
 }
 
 void SelectComboText(const QString& text, QComboBox* combo) {

@@ -38,6 +38,7 @@ public:
     // Model objects, created empty in FormCreate and freed in FormDestroy.
     std::unique_ptr<TPhotoSaveDirList> SaveDirList;
     std::unique_ptr<TPhotoSetting> PhotoSetting;
+    std::unique_ptr<TPhotoDirList> PhotoDirList;
 
     QString CurrentDir;         // the open folder, ending in '/'
     QString SiblingDir;         // the program folder + "data/NebelkaPhoto/"
@@ -45,6 +46,7 @@ public:
 
     void FillSaveDirCombo();
     void OpenCurrentDir();
+    void ShowImportedFolder(const QString& dateDirName);
 
 public slots:
     void FormCreate();
@@ -53,6 +55,7 @@ public slots:
     void FormDestroy();
     void FormResize();
     void ComboBox2Change();
+    void BitBtn5Click();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,11 +1,21 @@
 #include "platform/KavroApplication.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
 
 TKavroApplication::TKavroApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("KavroPhoto"));
     setApplicationDisplayName(Dialogs::ApplicationTitle());
+    // Qt's own texts (the file dialog's buttons, context menus of edit boxes) in Japanese too.
+    auto* translator = new QTranslator(this);
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        installTranslator(translator);
+    }
 }
 
 bool TKavroApplication::notify(QObject* receiver, QEvent* event) {

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+class TTurboImage;
+
+// Small helpers for windows built in code: each control gets its objectName, caption and place.
+QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption, QPoint place);
+QRadioButton* NewRadioButton(QWidget* parent, const char* name, const QString& caption,
+                             QPoint place);
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption,
+                       const QRect& geometry);
+TTurboImage* NewPictureBox(QWidget* parent, const char* name, const QRect& geometry);
+
+// Sets a font size in pixels, as the windows' designs give them.
+void SetPixelFont(QWidget* control, int pixels);
+
+// Centres a window on its parent window, or on the screen when it has none.
+void CentreOnParent(QWidget* window);

@@ -1,0 +1,137 @@
+#include "app/Unit35.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/FormUtils.h"
+#include "imaging/TurboImg.h"
+#include "model/KavroUtils.h"
+#include "platform/Dialogs.h"
+
+namespace {
+constexpr int PreviewBox = 120;
+}
+
+TForm35::TForm35(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("Form35"));
+    setWindowTitle(QStringLiteral("アップロード"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(365, 337);
+
+    Label3 = NewLabel(this, "Label3", QStringLiteral("保存先に同じ名前のファイルが既にあります。"),
+                      {37, 21});
+    SetPixelFont(Label3, 16);
+    Label3->adjustSize();
+    RadioButton1 = NewRadioButton(this, "RadioButton1", QStringLiteral("置き換える"), {37, 60});
+    RadioButton2 = NewRadioButton(this, "RadioButton2", QStringLiteral("置き換えない"), {201, 60});
+    RadioButton3 =
+        NewRadioButton(this, "RadioButton3", QStringLiteral("両方のファイルを保存する"), {37, 202});
+    RadioButton1->setChecked(true);
+    for (QRadioButton* button : {RadioButton1, RadioButton2, RadioButton3}) {
+        connect(button, &QRadioButton::clicked, this, &TForm35::RadioButtonClick);
+    }
+
+    TurboImage2 = NewPictureBox(this, "TurboImage2", QRect(64, 83, PreviewBox, PreviewBox));
+    TurboImage1 = NewPictureBox(this, "TurboImage1", QRect(228, 83, PreviewBox, PreviewBox));
+
+    Label1 = NewLabel(this, "Label1", QStringLiteral("ファイル名："), {63, 234});
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(138, 230, 141, 24);
+    Label2 = NewLabel(this, "Label2", QString(), {285, 234});
+    Label2->setFixedWidth(43);
+
+    Button1 = NewButton(this, "Button1", QStringLiteral("ＯＫ"), QRect(103, 290, 75, 25));
+    Button2 = NewButton(this, "Button2", QStringLiteral("キャンセル"), QRect(187, 290, 75, 25));
+    Button1->setDefault(true);
+    connect(Button1, &QPushButton::clicked, this, &TForm35::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, [this] { done(mrCancel); });
+    RadioButtonClick();
+}
+
+void TForm35::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (FShown)
+        return;
+    FShown = true;
+    CentreOnParent(this);
+    FormShow();
+}
+
+void TForm35::FormShow() {
+    ShowPicture(SourcePath, TurboImage2);
+    ShowPicture(DestPath, TurboImage1);
+    Edit1->setText(FileBaseName(DestPath));
+    Label2->setText(FileExtension(QFileInfo(SourcePath).fileName()));
+    RadioButtonClick();
+}
+
+void TForm35::ShowPicture(const QString& path, TTurboImage* box) {
+    // A picture that cannot be shown leaves its box empty: the user can still decide by name.
+    try {
+        TBitmap picture;
+        LoadGraphic(picture, path);
+        FitToBox(picture, PreviewBox, PreviewBox, *box);
+    } catch (const Exception&) {
+        box->Picture().Clear();
+    }
+}
+
+void TForm35::RadioButtonClick() {
+    const bool both = RadioButton3->isChecked();
+    for (QWidget* control : std::initializer_list<QWidget*>{Label1, Edit1, Label2}) {
+        control->setEnabled(both);
+    }
+}
+
+void TForm35::Button1Click() {
+    if (RadioButton1->isChecked()) {
+        done(mrYes);
+        return;
+    }
+    if (RadioButton2->isChecked()) {
+        done(mrNo);
+        return;
+    }
+    if (Edit1->text().isEmpty()) {
+        RefuseName(QStringLiteral("変更するファイル名を入力してください。"));
+        return;
+    }
+    const QString name = Edit1->text() + FileExtension(QFileInfo(DestPath).fileName());
+    if (!IsPlainFileName(name)) {
+        RefuseName(QStringLiteral("ファイル名に使用できない文字が含まれています。"));
+        return;
+    }
+    if (QFileInfo::exists(QFileInfo(DestPath).absolutePath() + u'/' + name)) {
+        RefuseName(QStringLiteral(
+            "既に存在するファイル名が指定されています。ファイル名を変更してください。"));
+        return;
+    }
+    NewFileName = name;
+    done(mrOk);
+}
+
+void TForm35::RefuseName(const QString& message) {
+    Dialogs::ShowMessage(message);
+    Edit1->setFocus();
+}
+
+QString FileExtension(const QString& fileName) {
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot < 0 ? QString() : fileName.mid(dot);
+}
+
+QString FileBaseName(const QString& path) {
+    const QString fileName = QFileInfo(path).fileName();
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot < 0 ? fileName : fileName.left(dot);
+}
+
+bool IsPlainFileName(const QString& name) {
+    return !name.isEmpty() && name != u'.' && name != QLatin1String("..") && !name.contains(u'/') &&
+           !name.contains(QChar(0));
+}
