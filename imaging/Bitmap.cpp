@@ -78,6 +78,7 @@ QRgb Expand5(quint32 r, quint32 g, quint32 b) {
 }  // namespace
 
 struct TBitmap::TData {
+    static constexpr size_t Slack = 8;
     int Width = 0;
     int Height = 0;
     TPixelFormat Format = TPixelFormat::pf24bit;
@@ -101,7 +102,8 @@ struct TBitmap::TData {
         if (bytes > 0) {
             // calloc hands out fresh zero pages without touching them; malloc is enough when
             // the caller writes every byte anyway.
-            memory = zeroed ? std::calloc(bytes, 1) : std::malloc(bytes);
+            // A few bytes of slack after the last row let pixel moves read whole words.
+            memory = zeroed ? std::calloc(bytes + Slack, 1) : std::malloc(bytes + Slack);
             if (memory == nullptr)
                 throw EOutOfMemory();
         }

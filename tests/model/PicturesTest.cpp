@@ -186,8 +186,27 @@ INSTANTIATE_TEST_SUITE_P(
                  JWRN_JPEG_EOF},
         TBadFile{"zero-height.jpg", [](const QByteArray& good) { return WithSize(good, 64, 0); },
                  JERR_EMPTY_IMAGE},
+        TBadFile{"progressive-cut.jpg",
+                 [](const QByteArray&) {
+                     const QByteArray whole = TJpegBuilder(64, 48).Progressive().Encode();
+                     return whole.left(whole.size() * 2 / 3);
+                 },
+                 JWRN_JPEG_EOF},
+        TBadFile{"scans.jpg",
+                 [](const QByteArray&) { return TJpegBuilder(16, 16).ManyScans().Encode(); },
+                 JERR_BAD_PROGRESSION},
         TBadFile{"huge.jpg", [](const QByteArray& good) { return WithSize(good, 60000, 60000); },
                  JERR_IMAGE_TOO_BIG}));
+
+TEST(LoadGraphic, AFileWithoutItsEndMarkerKeepsItsCompletePicture) {
+    TTestFolder folder;
+    for (TJpegBuilder builder : {TJpegBuilder(64, 48), TJpegBuilder(64, 48).Progressive()}) {
+        const QByteArray good = builder.Encode();
+        ASSERT_TRUE(good.endsWith("\xFF\xD9"));
+        const QString path = folder.WriteFile(QStringLiteral("a.jpg"), good.chopped(2));
+        EXPECT_EQ(SizeOf(Decode(path)), QSize(64, 48));
+    }
+}
 
 TEST(LoadGraphic, AHugeHeaderIsRefusedBeforeTheRasterIsAllocated) {
     TTestFolder folder;

@@ -28,6 +28,7 @@ struct TEncodeJob {
     unsigned long Size = 0;
     const std::vector<unsigned char>* Rows = nullptr;
     int Components = 3;
+    std::vector<jpeg_scan_info> Scans;  // a scan script of its own, when not empty
 };
 
 bool RunEncode(TEncodeJob& job, int width, int height, int quality, bool progressive,
@@ -48,6 +49,10 @@ bool RunEncode(TEncodeJob& job, int width, int height, int quality, bool progres
     jpeg_set_quality(&job.Info, quality, TRUE);
     if (progressive)
         jpeg_simple_progression(&job.Info);
+    if (!job.Scans.empty()) {
+        job.Info.scan_info = job.Scans.data();
+        job.Info.num_scans = int(job.Scans.size());
+    }
     jpeg_start_compress(&job.Info, TRUE);
     const size_t stride = size_t(width) * size_t(job.Components);
     while (job.Info.next_scanline < job.Info.image_height) {
@@ -86,6 +91,12 @@ TJpegBuilder& TJpegBuilder::Quality(int quality) {
 
 TJpegBuilder& TJpegBuilder::Progressive() {
     FProgressive = true;
+    return *this;
+}
+
+TJpegBuilder& TJpegBuilder::ManyScans() {
+    FManyScans = true;
+    FGreyscale = true;
     return *this;
 }
 
@@ -143,6 +154,16 @@ QByteArray TJpegBuilder::Encode() const {
         rows.assign(raster.begin(), raster.end());
     }
     job.Rows = &rows;
+    if (FManyScans) {
+        // The DC scan, then every AC coefficient in a band of its own, sent a bit at a time:
+        // a first scan of the top bits and nine refinement scans.
+        job.Scans.push_back(jpeg_scan_info{1, {0, 0, 0, 0}, 0, 0, 0, 0});
+        for (int k = 1; k < 64; ++k) {
+            job.Scans.push_back(jpeg_scan_info{1, {0, 0, 0, 0}, k, k, 0, 9});
+            for (int bit = 9; bit > 0; --bit)
+                job.Scans.push_back(jpeg_scan_info{1, {0, 0, 0, 0}, k, k, bit, bit - 1});
+        }
+    }
     const bool done = RunEncode(job, FWidth, FHeight, FQuality, FProgressive, space);
     // After a failure libjpeg's output pointer may name a block it already freed: leave it.
     if (!done)

@@ -20,6 +20,8 @@ public:
     TJpegBuilder& Quality(int quality);
     TJpegBuilder& Progressive();
     TJpegBuilder& Greyscale();
+    // Greyscale and progressive with a scan for every coefficient and bit: 631 scans.
+    TJpegBuilder& ManyScans();
     // Four components, written inverted with an Adobe marker as libjpeg does for CMYK.
     TJpegBuilder& Cmyk();
 
@@ -40,5 +42,6 @@ private:
     int FQuality = 90;
     bool FProgressive = false;
     bool FGreyscale = false;
+    bool FManyScans = false;
     bool FCmyk = false;
 };
