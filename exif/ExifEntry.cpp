@@ -96,7 +96,7 @@ quint16 TEntryItem::ByteOrder() const {
 }
 
 void TEntryItem::ClearValues() {
-    FValues = std::vector<quint8>{};
+    FValues = TItems<quint8>{};
 }
 
 void TEntryItem::ReadEntry(TExifStream& stream) {
@@ -128,12 +128,17 @@ void TEntryItem::ReadEntry(TExifStream& stream) {
 template <typename T, typename Decode>
 void TEntryItem::StoreItems(TExifStream& stream, Decode decode) {
     const qint64 size = ExifInfo::TypeSize(ValueType);
-    const qint64 count = std::min<qint64>(Count, stream.ValueBytesAvailable() / size);
-    const QByteArray raw = stream.ReadBytes(count * size);
-    stream.ChargeValueBytes(raw.size());
-    const auto* bytes = reinterpret_cast<const quint8*>(raw.constData());
-    std::vector<T> items;
-    items.reserve(static_cast<size_t>(count));
+    const qint64 count = stream.ValueBytesAvailable(qint64{Count} * size) / size;
+    const qint64 byteCount = count * size;
+    const quint8* bytes = stream.ReadInPlace(byteCount);
+    QByteArray spanning;
+    if (!bytes) {
+        spanning = stream.ReadBytes(byteCount);
+        bytes = reinterpret_cast<const quint8*>(spanning.constData());
+    }
+    stream.ChargeValueBytes(byteCount);
+    TItems<T> items;
+    items.reserve(count);
     for (qint64 i = 0; i < count; ++i)
         items.push_back(decode(bytes + i * size));
     FValues = std::move(items);
@@ -144,11 +149,13 @@ void TEntryItem::StoreItems(TExifStream& stream, Decode decode) {
 
 void TEntryItem::StoreBytes(TExifStream& stream, quint8 asType) {
     ValueType = asType;
-    if (Count > stream.ValueBytesAvailable())
+    if (stream.ValueBytesAvailable(Count) < Count)
         throw EReadError();
     QByteArray bytes = stream.ReadBytes(Count);
     stream.ChargeValueBytes(bytes.size());
-    FValues = std::vector<QByteArray>{std::move(bytes)};
+    TItems<QByteArray> items;
+    items.append(std::move(bytes));
+    FValues = std::move(items);
 }
 
 void TEntryItem::ReadValues(TExifStream& stream) {
@@ -221,9 +228,9 @@ TExifValue TEntryItem::Value(int index) const {
     return std::visit(
         [index](const auto& items) -> TExifValue {
             using TItem = typename std::decay_t<decltype(items)>::value_type;
-            if (index < 0 || static_cast<size_t>(index) >= items.size())
+            if (index < 0 || index >= items.size())
                 throw EExifError(-6);
-            return TExifValue(std::in_place_type<TItem>, items[static_cast<size_t>(index)]);
+            return TExifValue(std::in_place_type<TItem>, items[index]);
         },
         FValues);
 }
@@ -231,9 +238,9 @@ TExifValue TEntryItem::Value(int index) const {
 void TEntryItem::DeleteValue(int index) {
     std::visit(
         [index](auto& items) {
-            if (index < 0 || static_cast<size_t>(index) >= items.size())
+            if (index < 0 || index >= items.size())
                 throw EExifError(-6);
-            items.erase(items.begin() + index);
+            items.erase(items.cbegin() + index);
         },
         FValues);
 }
@@ -241,7 +248,7 @@ void TEntryItem::DeleteValue(int index) {
 QByteArray TEntryItem::TextBytes() const {
     if (ValueType != ExifType::Ascii)
         return {};
-    const auto* items = std::get_if<std::vector<QByteArray>>(&FValues);
+    const auto* items = std::get_if<TItems<QByteArray>>(&FValues);
     if (!items || items->empty())
         return {};
     const QByteArray& bytes = items->front();
@@ -257,10 +264,10 @@ QString TEntryItem::TextValue() const {
 quint32 TEntryItem::LongValue(int index) const {
     if (ValueType != ExifType::Long)
         return 0;
-    const auto* items = std::get_if<std::vector<quint32>>(&FValues);
-    if (!items || index < 0 || static_cast<size_t>(index) >= items->size())
+    const auto* items = std::get_if<TItems<quint32>>(&FValues);
+    if (!items || index < 0 || index >= items->size())
         return 0;
-    return (*items)[static_cast<size_t>(index)];
+    return (*items)[index];
 }
 
 void TEntryItem::Assign(const TEntryItem& source) {
@@ -281,8 +288,7 @@ TEntryItems::TEntryItems(TExifInfo* owner) : FOwner(owner) {}
 TEntryItems::~TEntryItems() = default;
 
 TEntryItem& TEntryItems::Add() {
-    FItems.push_back(std::make_unique<TEntryItem>(this));
-    return *FItems.back();
+    return FItems.emplace_back(this);
 }
 
 void TEntryItems::Delete(int index) {
@@ -297,8 +303,8 @@ void TEntryItems::Clear() {
 
 int TEntryItems::IndexOfTag(quint16 tag, quint8 group) const {
     for (int i = 0; i < Count(); ++i) {
-        if (FItems[static_cast<size_t>(i)]->Tag == tag &&
-            FItems[static_cast<size_t>(i)]->IfdGroup == group) {
+        const TEntryItem& item = FItems[static_cast<size_t>(i)];
+        if (item.Tag == tag && item.IfdGroup == group) {
             return i;
         }
     }
@@ -310,6 +316,7 @@ void TEntryItems::Assign(const TEntryItems& source) {
         return;
     FBaseOffset = source.FBaseOffset;
     Clear();
-    for (const auto& item : source.FItems)
-        Add().Assign(*item);
+    FItems.reserve(source.FItems.size());
+    for (const TEntryItem& item : source.FItems)
+        Add().Assign(item);
 }

@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVarLengthArray>
 #include <QtGlobal>
+#include <algorithm>
 #include <memory>
 #include <variant>
 #include <vector>
@@ -80,8 +82,11 @@ class TEntryItem {
 public:
     explicit TEntryItem(TEntryItems* collection = nullptr);
     virtual ~TEntryItem();
+    // Entries live in their collection; copies are made with Assign.
     TEntryItem(const TEntryItem&) = delete;
     TEntryItem& operator=(const TEntryItem&) = delete;
+    TEntryItem(TEntryItem&&) = default;
+    TEntryItem& operator=(TEntryItem&&) = default;
 
     quint16 Tag = 0;
     quint8 ValueType = 0;
@@ -118,11 +123,13 @@ public:
     void Assign(const TEntryItem& source);
 
 private:
+    // Values are held in their own type; the few bytes of most entries need no allocation.
+    template <typename T>
+    using TItems = QVarLengthArray<T, std::max<qsizetype>(1, 8 / qsizetype(sizeof(T)))>;
     using TValueStore =
-        std::variant<std::vector<quint8>, std::vector<qint8>, std::vector<quint16>,
-                     std::vector<qint16>, std::vector<quint32>, std::vector<qint32>,
-                     std::vector<TUnsignedRational>, std::vector<TSignedRational>,
-                     std::vector<float>, std::vector<double>, std::vector<QByteArray>>;
+        std::variant<TItems<quint8>, TItems<qint8>, TItems<quint16>, TItems<qint16>,
+                     TItems<quint32>, TItems<qint32>, TItems<TUnsignedRational>,
+                     TItems<TSignedRational>, TItems<float>, TItems<double>, TItems<QByteArray>>;
 
     quint16 ByteOrder() const;
     void ClearValues();
@@ -147,10 +154,11 @@ public:
     qint64 BaseOffset() const { return FBaseOffset; }
     void SetBaseOffset(qint64 offset) { FBaseOffset = offset; }
 
+    // A reference to an entry stays valid until the list next changes.
     TEntryItem& Add();
     int Count() const { return static_cast<int>(FItems.size()); }
-    TEntryItem& Items(int index) { return *FItems.at(static_cast<size_t>(index)); }
-    const TEntryItem& Items(int index) const { return *FItems.at(static_cast<size_t>(index)); }
+    TEntryItem& Items(int index) { return FItems.at(static_cast<size_t>(index)); }
+    const TEntryItem& Items(int index) const { return FItems.at(static_cast<size_t>(index)); }
     TEntryItem& operator[](int index) { return Items(index); }
     const TEntryItem& operator[](int index) const { return Items(index); }
     void Delete(int index);
@@ -172,5 +180,5 @@ private:
     TExifInfo* FOwner;
     qint64 FBaseOffset = 0;
     int FUpdateCount = 0;
-    std::vector<std::unique_ptr<TEntryItem>> FItems;
+    std::vector<TEntryItem> FItems;
 };

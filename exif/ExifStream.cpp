@@ -1,29 +1,86 @@
 #include "exif/ExifStream.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "exif/ZqFileUtils.h"
 #include "platform/Exception.h"
 
-TExifStream::TExifStream(const TZqWideFileStream& file, qint64 blockSize)
-    : FHandle(file.Handle()),
-      FBlockSize(blockSize > 0
-                     ? static_cast<qint64>(std::bit_floor(static_cast<quint64>(blockSize)))
-                     : DefaultBlockSize),
-      FSize(file.Size()),
-      FValueBudget(FSize) {}
+namespace {
+
+// Block buffers are reused from one stream to the next on the same thread: a photo list reads
+// hundreds of files, and fresh large allocations for each would cost more than the reading.
+class TBufferPool {
+public:
+    quint8* Take() {
+        if (FFree.empty())
+            return new quint8[TExifStream::MaxBlockSize];
+        quint8* buffer = FFree.back().release();
+        FFree.pop_back();
+        return buffer;
+    }
+    void Give(quint8* buffer) {
+        if (FFree.size() < Kept)
+            FFree.emplace_back(buffer);
+        else
+            delete[] buffer;
+    }
+
+private:
+    static constexpr size_t Kept = 8;
+    std::vector<std::unique_ptr<quint8[]>> FFree;
+};
+
+thread_local TBufferPool Pool;
+
+qint64 BlockSizeOf(qint64 size) {
+    const qint64 bounded = qBound<qint64>(1, size, TExifStream::MaxBlockSize);
+    return static_cast<qint64>(std::bit_floor(static_cast<quint64>(bounded)));
+}
+
+}  // namespace
+
+TExifStream::TExifStream(const TZqWideFileStream& file, qint64 headSize, qint64 blockSize)
+    : FHandle(file.Handle()), FBlockSize(BlockSizeOf(blockSize)) {
+    FHeadSize = qMax(BlockSizeOf(headSize), FBlockSize);
+}
 
 TExifStream::TExifStream(QByteArray bytes)
-    : FMemory(std::move(bytes)), FSize(FMemory.size()), FValueBudget(FSize) {
+    : FMemory(std::move(bytes)), FSize(FMemory.size()), FKnownEnd(FSize) {
     FWindow = reinterpret_cast<const quint8*>(FMemory.constData());
     FWindowEnd = FSize;
 }
 
-TExifStream::~TExifStream() = default;
+TExifStream::~TExifStream() {
+    for (TBlock& block : FBlocks) {
+        if (block.Data)
+            Pool.Give(block.Data);
+    }
+}
+
+qint64 TExifStream::Size() {
+    if (FSize < 0) {
+        struct stat info;
+        FSize = ::fstat(FHandle, &info) == 0 ? qMax<qint64>(info.st_size, FKnownEnd) : FKnownEnd;
+    }
+    return FSize;
+}
+
+bool TExifStream::Holds(qint64 position, qint64 count) {
+    const qint64 end = position + count;
+    if (end <= FKnownEnd)
+        return true;
+    // Reading the block where the bytes start usually settles it without asking for the size.
+    if (FSize < 0 && LoadWindow(position) && end <= FKnownEnd)
+        return true;
+    return end <= Size();
+}
 
 quint8 TExifStream::ReadByteSlow() {
     if (!LoadWindow(FPosition))
@@ -32,24 +89,30 @@ quint8 TExifStream::ReadByteSlow() {
 }
 
 quint16 TExifStream::ReadWordBigEndian() {
+    if (FPosition >= FWindowStart && FPosition + 2 <= FWindowEnd) {
+        const quint8* bytes = FWindow + (FPosition - FWindowStart);
+        FPosition += 2;
+        return static_cast<quint16>(bytes[0] << 8 | bytes[1]);
+    }
     quint8 bytes[2];
     ReadBuffer(bytes, 2);
     return static_cast<quint16>(bytes[0] << 8 | bytes[1]);
 }
 
-void TExifStream::ReadBuffer(void* buffer, qint64 count) {
+void TExifStream::ReadBufferSlow(void* buffer, qint64 count) {
     if (count <= 0)
         return;
     // Reading byte by byte would fail at the end of the file; fail before reading anything.
-    if (count > Remaining())
+    if (!Holds(FPosition, count))
         throw EReadError();
     quint8* target = static_cast<quint8*>(buffer);
     qint64 position = FPosition;
     while (count > 0) {
         const bool inWindow = position >= FWindowStart && position < FWindowEnd;
-        if (!inWindow && FHandle >= 0 && count >= FBlockSize) {
-            // A long value (a maker note, say) goes straight to its target, past the cache.
-            ReadFromFile(position, target, count);
+        if (!inWindow && FHandle >= 0 && count >= FBlockSize && position >= FHeadSize) {
+            // A long value (a maker note, say) goes straight to its target, past the blocks.
+            if (ReadAt(position, target, count) != count)
+                throw EReadError();
             position += count;
             break;
         }
@@ -67,17 +130,42 @@ void TExifStream::ReadBuffer(void* buffer, qint64 count) {
 QByteArray TExifStream::ReadBytes(qint64 count) {
     if (count <= 0)
         return {};
-    if (count > Remaining())
+    if (!Holds(FPosition, count))
         throw EReadError();
     QByteArray bytes(count, Qt::Uninitialized);
     ReadBuffer(bytes.data(), count);
     return bytes;
 }
 
+const quint8* TExifStream::ReadInPlace(qint64 count) {
+    const bool inWindow = FPosition >= FWindowStart && FPosition < FWindowEnd;
+    if (!inWindow && !LoadWindow(FPosition))
+        return nullptr;
+    if (FPosition + count > FWindowEnd)
+        return nullptr;
+    const quint8* bytes = FWindow + (FPosition - FWindowStart);
+    FPosition += count;
+    return bytes;
+}
+
+bool TExifStream::Prefetch() {
+    return LoadWindow(0);
+}
+
+qint64 TExifStream::ValueBytesAvailable(qint64 wanted) {
+    if (wanted <= 0)
+        return 0;
+    if (FPosition + wanted <= FKnownEnd && FCharged + wanted <= FKnownEnd)
+        return wanted;
+    const qint64 size = Size();
+    return qBound<qint64>(0, qMin(size - FPosition, size - FCharged), wanted);
+}
+
 bool TExifStream::LoadWindow(qint64 position) {
-    if (position < 0 || position >= FSize || FHandle < 0)
+    if (position < 0 || FHandle < 0 || (FSize >= 0 && position >= FSize))
         return false;
-    const qint64 start = position & ~(FBlockSize - 1);
+    const bool head = position < FHeadSize;
+    const qint64 start = head ? 0 : position & ~(FBlockSize - 1);
     TBlock* chosen = nullptr;
     for (TBlock& block : FBlocks) {
         if (block.Start == start) {
@@ -92,33 +180,41 @@ bool TExifStream::LoadWindow(qint64 position) {
                 chosen = &block;
         }
         if (!chosen->Data)
-            chosen->Data = std::make_unique<quint8[]>(static_cast<size_t>(FBlockSize));
-        // Forget the window first: a failed read must not leave it showing half-replaced bytes.
+            chosen->Data = Pool.Take();
+        // Forget the window first: a failed read must not leave it showing replaced bytes.
         FWindowStart = FWindowEnd = 0;
         chosen->Start = -1;
-        const qint64 length = qMin(FBlockSize, FSize - start);
-        ReadFromFile(start, chosen->Data.get(), length);
+        const qint64 got = ReadAt(start, chosen->Data, head ? FHeadSize : FBlockSize);
+        if (got < 0)
+            return false;
         chosen->Start = start;
-        chosen->Length = length;
+        chosen->Length = got;
     }
     chosen->LastUse = ++FUseCounter;
-    FWindow = chosen->Data.get();
+    FWindow = chosen->Data;
     FWindowStart = chosen->Start;
     FWindowEnd = chosen->Start + chosen->Length;
-    return true;
+    return position < FWindowEnd;
 }
 
-void TExifStream::ReadFromFile(qint64 position, void* buffer, qint64 count) const {
-    quint8* target = static_cast<quint8*>(buffer);
-    while (count > 0) {
-        const ssize_t got = ::pread(FHandle, target, static_cast<size_t>(count), position);
+qint64 TExifStream::ReadAt(qint64 position, quint8* buffer, qint64 count) {
+    qint64 done = 0;
+    while (done < count) {
+        const ssize_t got =
+            ::pread(FHandle, buffer + done, static_cast<size_t>(count - done), position + done);
         if (got < 0 && errno == EINTR)
             continue;
-        // A file that shrank while it was read ends here, like any other end of file.
-        if (got <= 0)
-            throw EReadError();
-        target += got;
-        position += got;
-        count -= got;
+        if (got < 0) {
+            FReadError = errno;
+            return -1;
+        }
+        if (got == 0) {
+            // A read that comes back short has met the end of the file.
+            FSize = position + done;
+            break;
+        }
+        done += got;
     }
+    FKnownEnd = qMax(FKnownEnd, position + done);
+    return done;
 }

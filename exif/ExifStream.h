@@ -3,34 +3,40 @@
 #include <QByteArray>
 #include <QtGlobal>
 #include <array>
-#include <memory>
+#include <cstring>
 
 class TZqWideFileStream;
 
 // The reading side of the EXIF reader: a position in a file, byte reads that raise EReadError
 // "ストリームからの読み込みエラー" at the end of the file, and seeks. It gives exactly the
-// positions, results and failures of reading the file byte by byte, but fetches the file in
-// aligned blocks (a few of them kept), so a walk over the segments of a JPEG costs a handful of
-// system calls. A read that fails changes nothing: the position stays where it was.
+// positions, results and failures of reading the file byte by byte, but fetches the file in a
+// few large blocks: the head of the file in one, the rest in aligned blocks of which a few are
+// kept. A read that fails changes nothing: the position stays where it was.
 //
-// It also keeps the budget for decoded values: one read of a file never holds more value bytes
-// than the file has, however many directory entries point at the same bytes.
+// The size of the file is learnt from reads that come back short, and asked of the system only
+// when a decision needs it, so reading the head of a photo costs a single system call.
+//
+// The stream also keeps the budget for decoded values: one read of a file never holds more value
+// bytes than the file has, however many directory entries point at the same bytes.
 class TExifStream {
 public:
     static constexpr qint64 DefaultBlockSize = 8192;
+    static constexpr qint64 MaxBlockSize = 64 * 1024;
 
-    // Reads the file of an open stream (which stays the owner of the handle) in blocks of
-    // blockSize bytes, a power of two.
-    explicit TExifStream(const TZqWideFileStream& file, qint64 blockSize = DefaultBlockSize);
+    // Reads the file of an open stream, which stays the owner of the handle: the first headSize
+    // bytes as one block, the rest in blocks of blockSize (both powers of two, at most
+    // MaxBlockSize, headSize a multiple of blockSize).
+    explicit TExifStream(const TZqWideFileStream& file, qint64 headSize = DefaultBlockSize,
+                         qint64 blockSize = DefaultBlockSize);
     // Reads bytes held in memory.
     explicit TExifStream(QByteArray bytes);
     ~TExifStream();
     TExifStream(const TExifStream&) = delete;
     TExifStream& operator=(const TExifStream&) = delete;
 
-    qint64 Size() const { return FSize; }
+    qint64 Size();
     qint64 Position() const { return FPosition; }
-    qint64 Remaining() const { return FPosition < FSize ? FSize - FPosition : 0; }
+    qint64 Remaining() { return qMax<qint64>(Size() - FPosition, 0); }
 
     // Seeks may go past the end (the next read fails there); a negative position is refused and
     // the position stays.
@@ -41,40 +47,61 @@ public:
     void Skip(qint64 delta) { Seek(FPosition + delta); }
 
     quint8 ReadByte() {
-        if (FPosition >= FWindowStart && FPosition < FWindowEnd) {
+        if (FPosition >= FWindowStart && FPosition < FWindowEnd)
             return FWindow[FPosition++ - FWindowStart];
-        }
         return ReadByteSlow();
     }
     quint16 ReadWordBigEndian();
-    void ReadBuffer(void* buffer, qint64 count);
+    void ReadBuffer(void* buffer, qint64 count) {
+        if (count > 0 && FPosition >= FWindowStart && FPosition + count <= FWindowEnd) {
+            std::memcpy(buffer, FWindow + (FPosition - FWindowStart), static_cast<size_t>(count));
+            FPosition += count;
+            return;
+        }
+        ReadBufferSlow(buffer, count);
+    }
     QByteArray ReadBytes(qint64 count);
+    // The next count bytes where they lie in one block, the position moved past them; nullptr
+    // (and nothing moved) when they do not, which callers answer with ReadBuffer.
+    const quint8* ReadInPlace(qint64 count);
 
-    // Value bytes that may still be decoded: the smaller of what is left of the file after the
-    // position and what is left of the budget.
-    qint64 ValueBytesAvailable() const { return qMin(Remaining(), FValueBudget); }
-    void ChargeValueBytes(qint64 count) { FValueBudget -= qMin(count, FValueBudget); }
+    // Reads the head block; false when not even one byte could be read. ReadError() then holds
+    // the errno value of the failed read (EISDIR for a folder), or 0 for an empty file.
+    bool Prefetch();
+    int ReadError() const { return FReadError; }
+
+    // Of wanted value bytes, how many may still be decoded at the position: no more than the
+    // file has after the position, nor than is left of the budget.
+    qint64 ValueBytesAvailable(qint64 wanted);
+    void ChargeValueBytes(qint64 count) { FCharged += count; }
 
 private:
     struct TBlock {
         qint64 Start = -1;
         qint64 Length = 0;
         quint64 LastUse = 0;
-        std::unique_ptr<quint8[]> Data;
+        quint8* Data = nullptr;
     };
     static constexpr int BlockCount = 4;
 
     quint8 ReadByteSlow();
+    void ReadBufferSlow(void* buffer, qint64 count);
+    // True when the file holds the bytes [position, position + count).
+    bool Holds(qint64 position, qint64 count);
     // Makes the block holding the position the window; false at or after the end of the file.
     bool LoadWindow(qint64 position);
-    void ReadFromFile(qint64 position, void* buffer, qint64 count) const;
+    // Reads up to count bytes at the position; the number read, or -1 on an error.
+    qint64 ReadAt(qint64 position, quint8* buffer, qint64 count);
 
     int FHandle = -1;
     QByteArray FMemory;
+    qint64 FHeadSize = DefaultBlockSize;
     qint64 FBlockSize = DefaultBlockSize;
-    qint64 FSize = 0;
+    qint64 FSize = -1;     // exact size, once known
+    qint64 FKnownEnd = 0;  // the file holds at least this many bytes
     qint64 FPosition = 0;
-    qint64 FValueBudget = 0;
+    qint64 FCharged = 0;
+    int FReadError = 0;
     const quint8* FWindow = nullptr;
     qint64 FWindowStart = 0;
     qint64 FWindowEnd = 0;

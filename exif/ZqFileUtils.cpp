@@ -61,25 +61,11 @@ int OpenLocked(const QString& path, int flags, int lockOperation) {
     const int handle = ::open(NativePath(path).constData(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
     if (handle < 0)
         return -1;
-    struct stat info;
-    if (::fstat(handle, &info) != 0) {
-        CloseKeepingErrno(handle);
-        return -1;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        ::close(handle);
-        errno = EISDIR;
-        return -1;
-    }
     if (!Lock(handle, lockOperation)) {
         CloseKeepingErrno(handle);
         return -1;
     }
     return handle;
-}
-
-[[noreturn]] void RaiseOpenError(const QString& path, int error) {
-    throw EFOpenError(QFileInfo(path).absoluteFilePath(), SystemErrorText(error));
 }
 
 }  // namespace
@@ -116,25 +102,44 @@ bool WideFileExists(const QString& path) {
 }  // namespace ZqFileUtils
 
 TZqWideFileStream::TZqWideFileStream(const QString& path, quint16 mode) {
+    Open(path, mode);
+    if (FHandle < 0)
+        RaiseOpenError(path, FOpenError);
+}
+
+void TZqWideFileStream::RaiseOpenError(const QString& path, int error) {
+    throw EFOpenError(QFileInfo(path).absoluteFilePath(), SystemErrorText(error));
+}
+
+TZqWideFileStream::TZqWideFileStream(const QString& path, quint16 mode, std::nothrow_t) {
+    Open(path, mode);
+}
+
+void TZqWideFileStream::Open(const QString& path, quint16 mode) {
     if (mode != ZqFileUtils::fmCreate) {
         FHandle = ZqFileUtils::WideFileOpen(path, mode);
         if (FHandle < 0)
-            RaiseOpenError(path, errno);
-        FFileName = path;
+            FOpenError = errno;
+        else
+            FFileName = path;
         return;
     }
     // Nobody may hold the old file while it is replaced, as when it is opened exclusively.
     if (ZqFileUtils::WideFileExists(path)) {
         FTargetLock = OpenLocked(path, O_RDONLY, LOCK_EX | LOCK_NB);
-        if (FTargetLock < 0)
-            RaiseOpenError(path, errno);
+        if (FTargetLock < 0) {
+            FOpenError = errno;
+            return;
+        }
     }
     try {
         FAtomic = std::make_unique<TAtomicFile>(path);
     } catch (const ESystemError& error) {
         if (FTargetLock >= 0)
             ::close(FTargetLock);
-        RaiseOpenError(path, error.ErrorNumber());
+        FTargetLock = -1;
+        FOpenError = error.ErrorNumber();
+        return;
     }
     FHandle = FAtomic->Handle();
     FUncaughtAtOpen = std::uncaught_exceptions();

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <memory>
+#include <new>
 
 class TAtomicFile;
 
@@ -61,6 +62,8 @@ enum class TSeekOrigin { Beginning, Current, End };
 class TZqWideFileStream {
 public:
     TZqWideFileStream(const QString& path, quint16 mode);
+    // Opens without raising: on failure Handle() is -1 and OpenError() holds the errno value.
+    TZqWideFileStream(const QString& path, quint16 mode, std::nothrow_t);
     ~TZqWideFileStream();
     TZqWideFileStream(const TZqWideFileStream&) = delete;
     TZqWideFileStream& operator=(const TZqWideFileStream&) = delete;
@@ -79,13 +82,23 @@ public:
     qint64 Position() const;
     void SetPosition(qint64 position) { Seek(position, TSeekOrigin::Beginning); }
     qint64 Size() const;
+    // The size when the file was opened, known without asking the system again.
+    qint64 SizeAtOpen() const { return FSizeAtOpen; }
+    int OpenError() const { return FOpenError; }
+    // The error of a failed open: "ファイル %s は開けません。 %s " with the absolute path and the
+    // system's text for the errno value.
+    [[noreturn]] static void RaiseOpenError(const QString& path, int error);
 
     // Create mode only: puts the written bytes in place of the target. Raises ESystemError.
     void Commit();
 
 private:
+    void Open(const QString& path, quint16 mode);
+
     QString FFileName;
     int FHandle = -1;
+    int FOpenError = 0;
+    qint64 FSizeAtOpen = 0;
     // Create mode: the temporary file, and the target held locked while it is replaced.
     std::unique_ptr<TAtomicFile> FAtomic;
     int FTargetLock = -1;

@@ -434,6 +434,7 @@ TEST(ExifInfo, AFileHeldOpenPassesTheOpenErrorOut) {
         EXPECT_THROW(info.HasExif(path), EFOpenError);
         EXPECT_THROW(info.SetImageFileName(path), EFOpenError);
     }
+    EXPECT_FALSE(info.HasExif(folder.Path()));
     // Each call let go of the file again.
     EXPECT_TRUE(info.HasExif(path));
     info.SetImageFileName(path);

@@ -103,13 +103,14 @@ TEST(ExifStream, MemoryStreamReadsLikeByteByByte) {
 TEST(ExifStream, ValueBudgetIsTheFileSize) {
     TExifStream stream(QByteArray(100, 'x'));
     stream.Seek(40);
-    EXPECT_EQ(stream.ValueBytesAvailable(), 60);
+    EXPECT_EQ(stream.ValueBytesAvailable(1000), 60);
+    EXPECT_EQ(stream.ValueBytesAvailable(20), 20);
     stream.ChargeValueBytes(70);
-    EXPECT_EQ(stream.ValueBytesAvailable(), 30);
+    EXPECT_EQ(stream.ValueBytesAvailable(1000), 30);
     stream.Seek(0);
-    EXPECT_EQ(stream.ValueBytesAvailable(), 30);
+    EXPECT_EQ(stream.ValueBytesAvailable(1000), 30);
     stream.ChargeValueBytes(1000);
-    EXPECT_EQ(stream.ValueBytesAvailable(), 0);
+    EXPECT_EQ(stream.ValueBytesAvailable(1000), 0);
 }
 
 }  // namespace

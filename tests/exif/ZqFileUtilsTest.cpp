@@ -167,7 +167,7 @@ TEST(ZqFileUtils, OnlyFilesExist) {
     EXPECT_TRUE(WideFileExists(file));
     EXPECT_FALSE(WideFileExists(dir));
     EXPECT_FALSE(WideFileExists(folder.FilePath(QStringLiteral("missing"))));
-    const int handle = WideFileOpen(dir, fmOpenRead);
+    const int handle = WideFileOpen(dir, fmOpenReadWrite);
     const int error = errno;
     EXPECT_EQ(handle, -1);
     EXPECT_EQ(error, EISDIR);
