@@ -27,30 +27,26 @@ struct TErrorManager {
     jpeg_error_mgr Base;  // first, so that libjpeg's pointer is also ours
     std::jmp_buf Jump;
     int Code = 0;
-    bool SawEnd = false;  // the input ran out and libjpeg was handed an end marker
 };
 
-// A failure after the input ran out is reported as the file's premature end, its real cause.
 [[noreturn]] void ErrorExit(j_common_ptr info) {
     auto* manager = reinterpret_cast<TErrorManager*>(info->err);
-    manager->Code = manager->SawEnd ? int(JWRN_JPEG_EOF) : info->err->msg_code;
+    manager->Code = info->err->msg_code;
     std::longjmp(manager->Jump, 1);
 }
 
-// Warnings that mean compressed data is missing or damaged: libjpeg would go on and invent the
-// rows it lacks, so they end the decode like errors. The end of the input alone is not one of
-// them: a file whose last bytes (the end marker) are missing still holds its whole picture, and
-// when pixels are missing the entropy decoder says so (JWRN_HIT_MARKER). Other warnings (stray
-// bytes between markers, which some cameras write) are harmless and ignored.
+// Warnings that mean the file is cut short or its compressed data damaged: libjpeg would go on
+// and invent what it lacks (grey rows, or a blurred picture from the scans it got), so they end
+// the decode like errors. A sound file never runs out before its end marker. Other warnings
+// (stray bytes between markers, which some cameras write) are harmless and ignored.
 bool IsFatalWarning(int code) {
-    return code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE || code == JWRN_MUST_RESYNC;
+    return code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE ||
+           code == JWRN_MUST_RESYNC;
 }
 
 void EmitMessage(j_common_ptr info, int level) {
     if (level >= 0)
         return;
-    if (info->err->msg_code == JWRN_JPEG_EOF)
-        reinterpret_cast<TErrorManager*>(info->err)->SawEnd = true;
     if (IsFatalWarning(info->err->msg_code))
         ErrorExit(info);
     info->err->num_warnings++;
@@ -86,7 +82,7 @@ void MonitorProgress(j_common_ptr info) {
     }
 }
 
-// Reads the file through a descriptor in large blocks; at the end of the file libjpeg is given
+// Reads the file through a descriptor in large blocks. At the end of the file libjpeg is given
 // an end marker and warned, which IsFatalWarning turns into an error.
 struct TFileSource {
     jpeg_source_mgr Base;
@@ -210,7 +206,6 @@ void TJpegDecoder::DecodeFile(const QString& fileName, TBitmap& picture) {
     }
     F->File.Handle = file.Get();
     F->File.ReadError = 0;
-    F->Error.SawEnd = false;
     F->File.Base.bytes_in_buffer = 0;
     F->File.Base.next_input_byte = nullptr;
     F->Info.src = &F->File.Base;
@@ -221,7 +216,6 @@ void TJpegDecoder::DecodeFile(const QString& fileName, TBitmap& picture) {
 // one in the decoder's permanent pool each time.
 void TJpegDecoder::UseMemory(const uchar* data, size_t size) {
     F->File.ReadError = 0;
-    F->Error.SawEnd = false;
     F->Info.src = F->MemorySource;
     if (!Run(F->Error, [&] { jpeg_mem_src(&F->Info, data, static_cast<unsigned long>(size)); })) {
         Fail(QString());
