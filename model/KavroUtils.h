@@ -2,8 +2,11 @@
 
 // The model's one public header: settings, save folders, photo folders, the tag and favourite
 // stores, photo records, favourite sites and the picture routines.
+#include "model/OkiniStore.h"
 #include "model/OwningList.h"
 #include "model/PhotoFolders.h"
+#include "model/PhotoRecords.h"
 #include "model/PhotoSaveDirList.h"
 #include "model/PhotoSetting.h"
 #include "model/Pictures.h"
+#include "model/TagStore.h"

@@ -1,0 +1,212 @@
+#include "model/PhotoRecords.h"
+
+#include <unistd.h>
+
+#include <QFile>
+#include <cerrno>
+
+#include "exif/ExifInfo.h"
+#include "model/PhotoFolders.h"
+#include "model/Pictures.h"
+#include "platform/Exception.h"
+
+namespace {
+
+QString ErrorText(const std::exception& error) {
+    if (const auto* known = dynamic_cast<const Exception*>(&error))
+        return known->Message();
+    return QString::fromLocal8Bit(error.what());
+}
+
+// The last name of a folder path that ends in '/'.
+QString LastName(const QString& dirPath) {
+    const qsizetype end = dirPath.endsWith(u'/') ? dirPath.size() - 1 : dirPath.size();
+    const qsizetype start = dirPath.lastIndexOf(u'/', end - 1) + 1;
+    return dirPath.mid(start, end - start);
+}
+
+// Removes an empty folder. A folder that is already gone has nothing left to remove.
+void RemoveEmptyFolder(const QString& dir) {
+    if (::rmdir(QFile::encodeName(dir).constData()) != 0 && errno != ENOENT)
+        throw EInOutError(errno);
+}
+
+}  // namespace
+
+void TPhoto::InitFromFile(const QString& dirPath, const QString& fileName, bool readExif,
+                          bool readThumbnail) {
+    FileName = fileName;
+    DirPath = dirPath;
+    Folder = LastName(dirPath);
+    if (readExif)
+        ReadExif();
+    if (readThumbnail)
+        LoadThumbnail();
+}
+
+void TPhoto::InitFromEntry(const QString& saveDir, const QString& folder, const QString& fileName) {
+    FileName = fileName.mid(fileName.lastIndexOf(u'/') + 1);
+    DirPath = saveDir + folder + u'/';
+    Folder = folder;
+}
+
+void TPhoto::InitFromTag(const QString& saveDir, const TPhotoTag& entry, bool readExif,
+                         bool readThumbnail) {
+    InitFromEntry(saveDir, entry.Folder, entry.FileName);
+    Favourite = false;
+    if (readExif)
+        ReadExif();
+    if (readThumbnail)
+        LoadThumbnail();
+}
+
+void TPhoto::InitFromOkini(const QString& saveDir, const TPhotoOkini& entry, bool readExif,
+                           bool readThumbnail) {
+    InitFromEntry(saveDir, entry.Folder, entry.FileName);
+    Favourite = true;
+    if (readExif)
+        ReadExif();
+    if (readThumbnail)
+        LoadThumbnail();
+}
+
+void TPhoto::ReadExif() {
+    const QString path = DirPath + FileName;
+    try {
+        if (FileExists(path)) {
+            TExifInfo reader;
+            if (reader.HasExif(path)) {
+                reader.SetImageFileName(path);
+                QString shot = reader.DateTimeOriginal();
+                QString update = reader.DateTime();
+                ShotDate = std::move(shot);
+                UpdateDate = std::move(update);
+            }
+        }
+    } catch (const std::exception& error) {
+        ExifFailed = true;
+        ExifError = ErrorText(error);
+        throw;
+    }
+    ExifRead = true;
+    ExifFailed = false;
+    ExifError.clear();
+}
+
+void TPhoto::LoadThumbnail() {
+    try {
+        // Decoded aside, so that a failure leaves the picture the row showed before.
+        TBitmap picture;
+        LoadGraphic(picture, ThumbnailDir() + FileName);
+        Thumbnail = std::move(picture);
+    } catch (const std::exception& error) {
+        ThumbnailFailed = true;
+        ThumbnailError = ErrorText(error);
+        throw;
+    }
+    ThumbnailLoaded = true;
+    ThumbnailFailed = false;
+    ThumbnailError.clear();
+}
+
+QString TPhoto::InfoText() const {
+    return QStringLiteral("場所：") + DirPath + QStringLiteral("\r\nファイル：") + FileName +
+           QStringLiteral("\r\n撮影日：") + ShotDate + QStringLiteral("\r\n更新日時：") +
+           UpdateDate + QStringLiteral("\r\nタグ：") + Tags;
+}
+
+TPhoto* TPhotoList::AddPhoto() {
+    return Add(std::make_unique<TPhoto>());
+}
+
+void TPhotoList::ReadAll(TPhoto& photo, bool readExif, bool readThumbnail) {
+    // The photo keeps the failure (ExifFailed, ThumbnailFailed) for the album to show.
+    if (readExif) {
+        try {
+            photo.ReadExif();
+        } catch (const std::exception&) {
+        }
+    }
+    if (readThumbnail) {
+        try {
+            photo.LoadThumbnail();
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+void TPhotoList::LoadFromDir(const QString& dirPath, bool readExif, bool readThumbnail) {
+    Clear();
+    const QString reduceDir = dirPath + QStringLiteral("reduce/");
+    QStringList files;
+    ListFiles(reduceDir, {QStringLiteral(".JPG"), QStringLiteral(".JPE"), QStringLiteral(".JPEG")},
+              files);
+    Reserve(files.size());
+    // ListFiles gives reduceDir + name; DirPath and Folder are shared by every photo.
+    const QString folder = LastName(dirPath);
+    for (const QString& file : files) {
+        TPhoto* photo = AddPhoto();
+        photo->FileName = file.mid(reduceDir.size());
+        photo->DirPath = dirPath;
+        photo->Folder = folder;
+        ReadAll(*photo, readExif, readThumbnail);
+    }
+}
+
+void TPhotoList::LoadByTag(const QString& saveDir, const QString& tagName, bool readExif,
+                           bool readThumbnail, const TPhotoTagList& tags) {
+    Clear();
+    for (const TPhotoTag* entry : tags) {
+        if (CarriesTag(*entry, tagName)) {
+            TPhoto* photo = AddPhoto();
+            photo->InitFromTag(saveDir, *entry, false, false);
+            ReadAll(*photo, readExif, readThumbnail);
+        }
+    }
+}
+
+void TPhotoList::LoadOkini(const QString& saveDir, const TPhotoOkiniList& okini, bool readExif,
+                           bool readThumbnail) {
+    Clear();
+    Reserve(okini.Count());
+    for (const TPhotoOkini* entry : okini) {
+        TPhoto* photo = AddPhoto();
+        photo->InitFromOkini(saveDir, *entry, false, false);
+        ReadAll(*photo, readExif, readThumbnail);
+    }
+}
+
+void TPhotoList::JoinTags(const TPhotoTagList& tags) {
+    for (TPhoto* photo : *this) {
+        if (const TPhotoTag* entry = tags.Find(photo->Folder, photo->FileName))
+            photo->Tags = entry->Tags;
+    }
+}
+
+void TPhotoList::JoinOkini(const TPhotoOkiniList& okini) {
+    for (TPhoto* photo : *this)
+        photo->Favourite = okini.Contains(photo->Folder, photo->FileName);
+}
+
+void DeletePhotoFiles(const TPhoto& photo) {
+    // The names come from a folder listing or from a store that checked them on loading; a
+    // record put together any other way must still not reach outside its dated folder.
+    const QString folderTail = photo.Folder + u'/';
+    const bool folderNamed =
+        photo.DirPath == folderTail || photo.DirPath.endsWith(u'/' + folderTail);
+    if (!IsSafePhotoName(photo.FileName) || !IsSafePhotoName(photo.Folder) || !folderNamed) {
+        throw EInOutError(EINVAL);
+    }
+    // unlink never removes a folder, and removes a link rather than what it points at.
+    for (const QString& path :
+         {photo.DirPath + photo.FileName, photo.ThumbnailDir() + photo.FileName,
+          photo.ReducedDir() + photo.FileName}) {
+        ::unlink(QFile::encodeName(path).constData());
+    }
+    if (CountFiles(photo.ReducedDir()) != 0)
+        return;
+    // rmdir removes only an empty folder: whatever else the user keeps there stays.
+    RemoveEmptyFolder(photo.ThumbnailDir());
+    RemoveEmptyFolder(photo.ReducedDir());
+    RemoveEmptyFolder(photo.DirPath);
+}

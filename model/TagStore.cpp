@@ -1,0 +1,122 @@
+#include "model/TagStore.h"
+
+#include <QSet>
+
+#include "model/XmlStore.h"
+#include "platform/Dialogs.h"
+#include "platform/XmlDocument.h"
+
+bool TTagList::Contains(const QString& name) const {
+    for (const TTag* tag : *this) {
+        if (tag->Name == name)
+            return true;
+    }
+    return false;
+}
+
+TPhotoTag* TPhotoTagList::Add(const QString& folder, const QString& fileName, const QString& tags) {
+    return Append(std::make_unique<TPhotoTag>(TPhotoTag{folder, fileName, tags}));
+}
+
+void TPhotoTagList::CollectTags(TTagList& tags) const {
+    tags.Clear();
+    // The set answers what TTagList::Contains would, without a walk of the list per name.
+    QSet<QString> seen;
+    QStringList names;
+    for (const TPhotoTag* entry : *this) {
+        SplitTagText(entry->Tags, names);
+        for (const QString& name : names) {
+            if (!seen.contains(name)) {
+                seen.insert(name);
+                tags.Add(std::make_unique<TTag>(TTag{name}));
+            }
+        }
+    }
+}
+
+void TPhotoTagList::LoadFromFile(const QString& path) {
+    Clear();
+    if (!FileExists(path))
+        return;
+    const QString saveDir = StoreFolderOf(path);
+    TXmlDocument document;
+    try {
+        document.Load(path);
+        const QList<TXmlNode> nodes = document.SelectNodes(QStringLiteral("/data/tag"));
+        Reserve(nodes.size());
+        const QString folderName = QStringLiteral("folder");
+        const QString fileName = QStringLiteral("file");
+        const QString valName = QStringLiteral("val");
+        for (const TXmlNode& node : nodes) {
+            auto entry = std::make_unique<TPhotoTag>();
+            entry->Folder = node.SelectSingleNode(folderName).Text();
+            entry->FileName = node.SelectSingleNode(fileName).Text();
+            entry->Tags = node.SelectSingleNode(valName).Text();
+            if (ReducedCopyExists(saveDir, entry->Folder, entry->FileName))
+                Append(std::move(entry));
+        }
+    } catch (const std::exception&) {
+        Dialogs::ShowMessage(XmlStoreLoadFailedText(StoreName()));
+    }
+}
+
+void TPhotoTagList::SaveToFile(const QString& path) const {
+    try {
+        TXmlDocument document;
+        document.AppendDeclaration();
+        TXmlNode root = document.CreateRoot(QStringLiteral("data"));
+        for (const TPhotoTag* entry : *this) {
+            TXmlNode tag = root.AppendElement(QStringLiteral("tag"));
+            tag.AppendElement(QStringLiteral("folder")).SetText(entry->Folder);
+            tag.AppendElement(QStringLiteral("file")).SetText(entry->FileName);
+            tag.AppendElement(QStringLiteral("val")).SetText(entry->Tags);
+        }
+        document.Save(path);
+    } catch (const std::exception&) {
+        Dialogs::ShowMessage(XmlStoreSaveFailedText(StoreName()));
+    }
+}
+
+void SplitTagText(const QString& text, QStringList& names) {
+    names.clear();
+    if (text.isEmpty())
+        return;
+    // Searching the text as characters, never as bytes, means the second byte of a double-byte
+    // character can never be taken for a comma or a double quote.
+    qsizetype start = 0;
+    bool quoted = false;
+    for (;;) {
+        quoted = start < text.size() && text[start] == u'"';
+        if (quoted)
+            ++start;
+        const qsizetype found =
+            quoted ? text.indexOf(QLatin1String("\","), start) : text.indexOf(u',', start);
+        if (found < 0)
+            break;
+        names.append(text.mid(start, found - start));
+        start = found + (quoted ? 2 : 1);
+    }
+    qsizetype end = text.size();
+    // A last name that opens a quote gives up its closing quote. When that quote is missing
+    // (the user forgot it) the name runs to the end of the text and nothing more is cut:
+    // dropping whatever character stands last would eat a letter the user typed, and splitting
+    // the rest at its commas would turn one intended name into several.
+    if (quoted && end > start && text[end - 1] == u'"')
+        --end;
+    names.append(text.mid(start, end - start));
+}
+
+bool SameTagName(const QString& a, const QString& b) {
+    // Unicode case folding: Ａ and ａ fold as A and a do; width is not folded.
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool CarriesTag(const TPhotoTag& entry, const QString& tag) {
+    QStringList names;
+    SplitTagText(entry.Tags, names);
+    for (const QString& name : names) {
+        if (SameTagName(name, tag))
+            return true;
+    }
+    return false;
+}
