@@ -75,7 +75,13 @@ void TForm35::ShowPicture(const QString& path, TTurboImage* box) {
     try {
         TBitmap picture;
         LoadGraphic(picture, path);
-        FitToBox(picture, PreviewBox, PreviewBox, *box);
+        // The box keeps a copy scaled to its own size, so that the dialog holds no full-size
+        // raster while the import window holds the photo in hand.
+        const QSize fitted = FitSize(picture.Width(), picture.Height(), PreviewBox, PreviewBox);
+        const TBitmap small = TBitmap::FromImage(
+            picture.ToImage().scaled(fitted, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        picture.Clear();
+        FitToBox(small, PreviewBox, PreviewBox, *box);
     } catch (const Exception&) {
         box->Picture().Clear();
     }

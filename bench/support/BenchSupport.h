@@ -1,0 +1,42 @@
+#pragma once
+
+#include <jpeglib.h>
+
+#include <QString>
+#include <chrono>
+#include <vector>
+
+// What the benchmark programs share: photo-like test files, the plain libjpeg decode that serves
+// as the floor, peak-memory readings and the statistics of the rounds.
+namespace Bench {
+
+[[noreturn]] void Die(const char* program, const char* what);
+
+// Writes a photo-like JPEG (smooth light with fine noise, so the file has a camera file's
+// detail) of the given size, row by row, so that making it raises no memory peak.
+void MakePhoto(const QString& path, int width, int height, unsigned seed = 1);
+
+// libjpeg's plain full decode through its stdio source into one reused buffer of a few rows:
+// as fast as a plain decode gets, so a ratio against it shows only what the program adds.
+void PlainDecode(const QString& path, std::vector<JSAMPLE>& rows);
+
+// VmHWM and VmRSS of /proc/self/status, in bytes.
+qint64 PeakResident();
+qint64 CurrentResident();
+// Lets VmHWM start again from the current resident size, so a later peak belongs to what ran
+// after this call.
+void ResetPeakResident();
+
+double Median(std::vector<double> values);
+
+template <typename Work>
+double Seconds(const Work& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Runs QT_QPA_PLATFORM=offscreen unless the environment names a platform.
+void UseOffscreenPlatform();
+
+}  // namespace Bench
