@@ -147,6 +147,12 @@ void TExifInfo::SetImageFileName(const QString& fileName) {
         DoError(ExifError::FileNotFound);
         return;
     }
+    ReadFromStream(stream);
+}
+
+void TExifInfo::ReadFromStream(TExifStream& stream) {
+    FEntries.Clear();
+    FThumbnailEntries.Clear();
     // A JPEG without a frame header ends this with the stream's read error.
     ReadFrameSize(stream);
     FExifOffset = FindApp1(stream);

@@ -123,6 +123,9 @@ public:
     virtual void DoUpdate();
     virtual void RationalDestroyed(TExifRational* rational);
 
+    // What setting ImageFileName does once the file is open: the lists anew from the stream,
+    // the size, the offsets and the errors.
+    void ReadFromStream(TExifStream& stream);
     // The steps of a read, on a stream over the file.
     void ReadFrameSize(TExifStream& stream);
     qint64 FindApp1(TExifStream& stream) const;

@@ -355,6 +355,31 @@ INSTANTIATE_TEST_SUITE_P(
                   16, -5, 480, 2, ""}),
     [](const auto& info) { return info.param.Name; });
 
+// A segment with this marker, holding a size of 111 x 222, comes before the SOF0 of 48 x 64.
+class ExifFrameMarkers : public ::testing::TestWithParam<std::pair<int, bool>> {};
+
+TEST_P(ExifFrameMarkers, OnlyFrameHeadersGiveTheSize) {
+    const auto [marker, isFrame] = GetParam();
+    const QByteArray header("\x08\x00\x6F\x00\xDE\x01\x01\x11\x00", 9);
+    TTestFolder folder;
+    TExifInfo info;
+    info.SetImageFileName(folder.WriteFile(
+        QStringLiteral("a.jpg"), QByteArray("\xFF\xD8", 2) + DatedApp1() +
+                                     JpegBytes::Segment(static_cast<quint8>(marker), header) +
+                                     JpegBytes::Sof0(48, 64) + JpegBytes::ScanAndEnd()));
+    EXPECT_EQ(info.ImageHeight(), isFrame ? 111 : 48);
+    EXPECT_EQ(info.ImageWidth(), isFrame ? 222 : 64);
+}
+
+INSTANTIATE_TEST_SUITE_P(ExifInfo, ExifFrameMarkers,
+                         ::testing::Values(std::pair{0xC1, true}, std::pair{0xC3, true},
+                                           std::pair{0xC4, false}, std::pair{0xC5, true},
+                                           std::pair{0xC7, true}, std::pair{0xC8, false},
+                                           std::pair{0xC9, true}, std::pair{0xCB, true},
+                                           std::pair{0xCC, false}, std::pair{0xCD, true},
+                                           std::pair{0xCF, true}, std::pair{0xDB, false},
+                                           std::pair{0xE2, false}));
+
 TEST(ExifInfo, ValuesNeverHoldMoreBytesThanTheFile) {
     // Four hundred entries that all claim the same 2000 bytes.
     TExifBuilder b;

@@ -38,7 +38,7 @@ void CompareWithModel(TExifStream& stream, const QByteArray& bytes, unsigned see
     std::mt19937 random(seed);
     const auto size = static_cast<int>(bytes.size());
     for (int step = 0; step < 4000; ++step) {
-        const int action = static_cast<int>(random() % 6);
+        const int action = static_cast<int>(random() % 7);
         if (action == 0) {
             const qint64 target = static_cast<int>(random() % (size + 40)) - 10;
             stream.Seek(target);
@@ -49,6 +49,18 @@ void CompareWithModel(TExifStream& stream, const QByteArray& bytes, unsigned see
             stream.Skip(delta);
             if (model.Position + delta >= 0)
                 model.Position += delta;
+        } else if (action == 6) {
+            // Where the bytes lie in one block they are handed out in place, else nothing moves.
+            const qint64 count = random() % 300;
+            const qint64 before = stream.Position();
+            const quint8* got = stream.ReadInPlace(count);
+            QByteArray expected;
+            if (got) {
+                ASSERT_TRUE(model.Read(count, expected)) << "step " << step;
+                ASSERT_EQ(QByteArray(reinterpret_cast<const char*>(got), count), expected);
+            } else {
+                ASSERT_EQ(stream.Position(), before) << "step " << step;
+            }
         } else {
             const qint64 count = action == 2   ? 1
                                  : action == 3 ? 2
