@@ -24,8 +24,8 @@ public:
     static constexpr qint64 MaxBlockSize = 64 * 1024;
 
     // Reads the file of an open stream, which stays the owner of the handle: the first headSize
-    // bytes as one block, the rest in blocks of blockSize (both powers of two, at most
-    // MaxBlockSize, headSize a multiple of blockSize).
+    // bytes as one block, the rest in aligned blocks of blockSize (each rounded down to a power
+    // of two no larger than MaxBlockSize; the head no smaller than a block).
     explicit TExifStream(const TZqWideFileStream& file, qint64 headSize = DefaultBlockSize,
                          qint64 blockSize = DefaultBlockSize);
     // Reads bytes held in memory.
