@@ -131,6 +131,10 @@ void TForm40::RunImport() {
         try {
             DateDirName = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
             const QString dateDir = SaveDir + DateDirName + u'/';
+            // A reduce box that cannot hold a picture (only a hand-edited settings file gives
+            // one) is refused before any file is copied.
+            FitSize(1, 1, ReduceSizeValue(PhotoSetting->ReduceWidth),
+                    ReduceSizeValue(PhotoSetting->ReduceHeight));
             createdDateDir = PrepareDateDir(dateDir);
 
             ProgressBar1->setRange(0, int(FileList.size()));

@@ -12,12 +12,12 @@
 
 #include <QApplication>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <random>
 #include <vector>
 
+#include "bench/support/BenchSupport.h"
 #include "imaging/TurboImg.h"
 
 namespace {
@@ -25,20 +25,6 @@ namespace {
 constexpr int Width = 2000;
 constexpr int Height = 1500;
 constexpr int Rounds = 21;
-
-using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-template <typename Work>
-double Seconds(const Work& work) {
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // Prints the figures of one depth; returns the ratio.
 double Measure(const char* name, TPixelFormat format, double target) {
@@ -59,17 +45,17 @@ double Measure(const char* name, TPixelFormat format, double target) {
         std::memcpy(copy.data(), image.Picture().Bitmap()->ConstScanLine(0), bytes);
         benchmark::DoNotOptimize(copy.data());
     };
-    Seconds(turn);
-    Seconds(floor);
+    Bench::Seconds(turn);
+    Bench::Seconds(floor);
     std::vector<double> turns, floors, ratios;
     for (int round = 0; round < Rounds; ++round) {
         double t, f;
         if (round % 2 == 0) {
-            t = Seconds(turn);
-            f = Seconds(floor);
+            t = Bench::Seconds(turn);
+            f = Bench::Seconds(floor);
         } else {
-            f = Seconds(floor);
-            t = Seconds(turn);
+            f = Bench::Seconds(floor);
+            t = Bench::Seconds(turn);
         }
         turns.push_back(t);
         floors.push_back(f);
@@ -77,10 +63,10 @@ double Measure(const char* name, TPixelFormat format, double target) {
     }
     const double pixels = double(Width) * Height;
     std::printf("%s: Turn(90) %.2f ns/pixel (%.2f ms), memcpy %.2f ns/pixel (%.2f ms)\n", name,
-                Median(turns) * 1e9 / pixels, Median(turns) * 1e3, Median(floors) * 1e9 / pixels,
-                Median(floors) * 1e3);
-    std::printf("%s ratio %.2f (target %.2f)\n", name, Median(ratios), target);
-    return Median(ratios);
+                Bench::Median(turns) * 1e9 / pixels, Bench::Median(turns) * 1e3,
+                Bench::Median(floors) * 1e9 / pixels, Bench::Median(floors) * 1e3);
+    std::printf("%s ratio %.2f (target %.2f)\n", name, Bench::Median(ratios), target);
+    return Bench::Median(ratios);
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
 #pragma once
 
-#include <jpeglib.h>
-
 #include <QString>
 #include <chrono>
+#include <cstdio>
 #include <vector>
+
+// jpeglib.h needs size_t and FILE declared before it.
+// clang-format off
+#include <jpeglib.h>
+// clang-format on
 
 // What the benchmark programs share: photo-like test files, the plain libjpeg decode that serves
 // as the floor, peak-memory readings and the statistics of the rounds.
@@ -16,8 +20,9 @@ namespace Bench {
 // detail) of the given size, row by row, so that making it raises no memory peak.
 void MakePhoto(const QString& path, int width, int height, unsigned seed = 1);
 
-// libjpeg's plain full decode through its stdio source into one reused buffer of a few rows:
-// as fast as a plain decode gets, so a ratio against it shows only what the program adds.
+// libjpeg's plain full decode through its stdio source, in 64 KiB reads, into one reused buffer
+// of a few rows: as fast as a plain decode gets, so a ratio against it shows only what the
+// program adds.
 void PlainDecode(const QString& path, std::vector<JSAMPLE>& rows);
 
 // VmHWM and VmRSS of /proc/self/status, in bytes.

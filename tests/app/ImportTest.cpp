@@ -143,6 +143,15 @@ TEST_F(ImportTest, ReduceSizeThatIsNoNumberMeansSixHundred) {
     EXPECT_EQ(JpegSize(DateDir + QStringLiteral("reduce/a.jpg")), QSize(600, 300));
 }
 
+TEST_F(ImportTest, UnusableReduceBoxIsRefusedBeforeAnythingIsCopied) {
+    Setting.ReduceWidth = QStringLiteral("0");
+    Import({Source(QStringLiteral("a.jpg"), 300, 200)});
+    EXPECT_TRUE(FailureText().startsWith(QStringLiteral("縮小サイズ")))
+        << FailureText().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(DateDir));
+    EXPECT_TRUE(DirNames().isEmpty());
+}
+
 TEST_F(ImportTest, ExistingDatedFolderIsNotAddedAgainAndGetsItsMissingSubfolders) {
     Folder.MakeDir(DateDir.mid(Folder.Path().size()) + QStringLiteral("reduce"));
     Import({Source(QStringLiteral("a.jpg"), 300, 200)});
