@@ -17,6 +17,8 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "platform/FileHandle.h"
+
 namespace {
 
 // libjpeg's default error handler prints and ends the process. This one records the message
@@ -133,21 +135,6 @@ void SkipInputData(j_decompress_ptr info, long count) {
 }
 
 void TermSource(j_decompress_ptr) {}
-
-class TFileHandle {
-public:
-    explicit TFileHandle(int handle) : FHandle(handle) {}
-    ~TFileHandle() {
-        if (FHandle >= 0)
-            ::close(FHandle);
-    }
-    TFileHandle(const TFileHandle&) = delete;
-    TFileHandle& operator=(const TFileHandle&) = delete;
-    int Get() const { return FHandle; }
-
-private:
-    int FHandle;
-};
 
 uchar Scale255(int a, int b) {
     return uchar((a * b + 127) / 255);

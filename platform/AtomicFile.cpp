@@ -7,6 +7,8 @@
 #include <QFile>
 #include <cerrno>
 
+#include "platform/FileHandle.h"
+
 namespace {
 
 // mkstemp creates files readable by the owner only; a data file gets the usual mode instead.
@@ -19,20 +21,22 @@ mode_t DefaultFileMode() {
     return mode;
 }
 
-class TFileHandle {
-public:
-    explicit TFileHandle(int handle) : FHandle(handle) {}
-    ~TFileHandle() {
-        if (FHandle >= 0)
-            ::close(FHandle);
+// Reads the descriptor to its end in blocks, handing each block to the sink.
+template <typename Sink>
+void ReadToEnd(int handle, Sink sink) {
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(handle, buffer, sizeof buffer);
+        if (got == 0)
+            return;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw ESystemError(errno);
+        }
+        sink(buffer, got);
     }
-    TFileHandle(const TFileHandle&) = delete;
-    TFileHandle& operator=(const TFileHandle&) = delete;
-    int Get() const { return FHandle; }
-
-private:
-    int FHandle;
-};
+}
 
 }  // namespace
 
@@ -120,18 +124,9 @@ void CopyFileAtomically(const QString& from, const QString& to) {
             throw ESystemError(errno);
         }
         // Some file systems refuse copy_file_range: copy through a buffer from where it stopped.
-        char buffer[1 << 16];
-        for (;;) {
-            const ssize_t got = ::read(source.Get(), buffer, sizeof buffer);
-            if (got == 0)
-                break;
-            if (got < 0) {
-                if (errno == EINTR)
-                    continue;
-                throw ESystemError(errno);
-            }
-            target.Write(buffer, static_cast<size_t>(got));
-        }
+        ReadToEnd(source.Get(), [&](const char* data, ssize_t size) {
+            target.Write(data, static_cast<size_t>(size));
+        });
         break;
     }
     target.Commit();
@@ -145,17 +140,6 @@ QByteArray ReadWholeFile(const QString& path) {
     struct stat info {};
     if (fstat(file.Get(), &info) == 0 && info.st_size > 0)
         bytes.reserve(info.st_size);
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(file.Get(), buffer, sizeof buffer);
-        if (got == 0)
-            break;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            throw ESystemError(errno);
-        }
-        bytes.append(buffer, got);
-    }
+    ReadToEnd(file.Get(), [&](const char* data, ssize_t size) { bytes.append(data, size); });
     return bytes;
 }

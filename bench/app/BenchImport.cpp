@@ -90,26 +90,17 @@ int main(int argc, char** argv) {
     cleanUp();
     std::printf("untimed import %.2f s\n", first);
 
-    std::vector<double> ratios;
-    for (int i = 0; i < Rounds; ++i) {
-        double f = 0, m = 0;
-        if (i % 2 == 0) {
-            f = Bench::Seconds(floor);
-            m = Bench::Seconds(import);
-        } else {
-            m = Bench::Seconds(import);
-            f = Bench::Seconds(floor);
-        }
-        cleanUp();
-        ratios.push_back(m / f);
-        std::printf("round %d: floor %.2f s, import %.2f s, ratio %.3f\n", i + 1, f, m, m / f);
-    }
+    const Bench::TRounds rounds =
+        Bench::AlternateRounds(Rounds, floor, import, [&](int i, double f, double m) {
+            cleanUp();
+            std::printf("round %d: floor %.2f s, import %.2f s, ratio %.3f\n", i + 1, f, m, m / f);
+        });
     const double raster = double(Width) * Height * 3;
     const double limit = 1.2 * raster + 40.0 * 1024 * 1024;
     std::printf("peak RSS growth %.1f MiB (limit %.1f MiB = 1.2 x %.1f MiB raster + 40 MiB): %s\n",
                 growth / 1048576.0, limit / 1048576.0, raster / 1048576.0,
                 growth <= limit ? "within" : "OVER");
     std::printf("import_rss ratio %.2f (target 1.00)\n", growth / limit);
-    std::printf("import ratio %.2f (target %.2f)\n", Bench::Median(ratios), Target);
+    std::printf("import ratio %.2f (target %.2f)\n", rounds.MedianRatio(), Target);
     return 0;
 }

@@ -63,22 +63,13 @@ int main(int argc, char** argv) {
     const qint64 before = Bench::PeakResident();
     Bench::Seconds(importCore);
 
-    std::vector<double> floors, cores, ratios;
-    for (int round = 0; round < Rounds; ++round) {
-        double f, c;
-        if (round % 2 == 0) {
-            f = Bench::Seconds(floor);
-            c = Bench::Seconds(importCore);
-        } else {
-            c = Bench::Seconds(importCore);
-            f = Bench::Seconds(floor);
-        }
-        floors.push_back(f);
-        cores.push_back(c);
-        ratios.push_back(c / f);
-        std::printf("round %d: floor %.1f ms, import core %.1f ms, ratio %.3f\n", round + 1,
-                    f * 1e3, c * 1e3, c / f);
-    }
+    const Bench::TRounds rounds =
+        Bench::AlternateRounds(Rounds, floor, importCore, [](int round, double f, double c) {
+            std::printf("round %d: floor %.1f ms, import core %.1f ms, ratio %.3f\n", round + 1,
+                        f * 1e3, c * 1e3, c / f);
+        });
+    const std::vector<double>& floors = rounds.Floors;
+    const std::vector<double>& cores = rounds.Subjects;
     const qint64 growth = Bench::PeakResident() - before;
     const double raster = double(Width) * Height * 3;
     const double limit = 1.2 * raster + 40.0 * 1024 * 1024;
@@ -89,6 +80,6 @@ int main(int argc, char** argv) {
                 growth / 1048576.0, limit / 1048576.0, raster / 1048576.0,
                 growth <= limit ? "within" : "OVER");
     std::printf("import_core_rss ratio %.2f (target 1.00)\n", growth / limit);
-    std::printf("import_core ratio %.2f (target %.2f)\n", Bench::Median(ratios), Target);
+    std::printf("import_core ratio %.2f (target %.2f)\n", rounds.MedianRatio(), Target);
     return 0;
 }

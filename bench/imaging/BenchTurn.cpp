@@ -47,26 +47,16 @@ double Measure(const char* name, TPixelFormat format, double target) {
     };
     Bench::Seconds(turn);
     Bench::Seconds(floor);
-    std::vector<double> turns, floors, ratios;
-    for (int round = 0; round < Rounds; ++round) {
-        double t, f;
-        if (round % 2 == 0) {
-            t = Bench::Seconds(turn);
-            f = Bench::Seconds(floor);
-        } else {
-            f = Bench::Seconds(floor);
-            t = Bench::Seconds(turn);
-        }
-        turns.push_back(t);
-        floors.push_back(f);
-        ratios.push_back(t / f);
-    }
+    const Bench::TRounds rounds =
+        Bench::AlternateRounds(Rounds, floor, turn, [](int, double, double) {});
+    const std::vector<double>& turns = rounds.Subjects;
+    const std::vector<double>& floors = rounds.Floors;
     const double pixels = double(Width) * Height;
     std::printf("%s: Turn(90) %.2f ns/pixel (%.2f ms), memcpy %.2f ns/pixel (%.2f ms)\n", name,
                 Bench::Median(turns) * 1e9 / pixels, Bench::Median(turns) * 1e3,
                 Bench::Median(floors) * 1e9 / pixels, Bench::Median(floors) * 1e3);
-    std::printf("%s ratio %.2f (target %.2f)\n", name, Bench::Median(ratios), target);
-    return Bench::Median(ratios);
+    std::printf("%s ratio %.2f (target %.2f)\n", name, rounds.MedianRatio(), target);
+    return rounds.MedianRatio();
 }
 
 }  // namespace

@@ -41,6 +41,36 @@ double Seconds(const Work& work) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// The times of the floor and of the subject, round by round.
+struct TRounds {
+    std::vector<double> Floors, Subjects, Ratios;
+    double MedianRatio() const { return Median(Ratios); }
+};
+
+// Runs the floor and the subject round after round, switching which goes first, so that neither
+// gains from the other and load from other work on the machine falls on both. After each round
+// onRound(round, floor seconds, subject seconds) runs outside the timing.
+template <typename Floor, typename Subject, typename OnRound>
+TRounds AlternateRounds(int rounds, const Floor& floor, const Subject& subject,
+                        const OnRound& onRound) {
+    TRounds result;
+    for (int round = 0; round < rounds; ++round) {
+        double f = 0, s = 0;
+        if (round % 2 == 0) {
+            f = Seconds(floor);
+            s = Seconds(subject);
+        } else {
+            s = Seconds(subject);
+            f = Seconds(floor);
+        }
+        result.Floors.push_back(f);
+        result.Subjects.push_back(s);
+        result.Ratios.push_back(s / f);
+        onRound(round, f, s);
+    }
+    return result;
+}
+
 // Runs QT_QPA_PLATFORM=offscreen unless the environment names a platform.
 void UseOffscreenPlatform();
 
