@@ -41,7 +41,7 @@ TForm35::TForm35(QWidget* parent) : QDialog(parent) {
     Label1 = NewLabel(this, "Label1", QStringLiteral("ファイル名："), {63, 234});
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(138, 230, 141, 24);
+    Edit1->setGeometry(138, 232, 141, 21);
     Label2 = NewLabel(this, "Label2", QString(), {285, 234});
     Label2->setFixedWidth(43);
 

@@ -204,6 +204,7 @@ bool TForm40::ImportFile(const QString& path, const QString& dateDir, TJpegDecod
 
 TForm40::TConflictAnswer TForm40::AskAboutConflict(const QString& path, const QString& destPath,
                                                    QString& name) {
+    const TNormalCursor normalCursor;
     TForm35 dialog(this);
     dialog.SourcePath = path;
     dialog.DestPath = destPath;

@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/WaitCursor.h"
+
 namespace Dialogs {
 namespace {
 
@@ -13,6 +15,7 @@ QWidget* DialogParent() {
 }
 
 TMsgResult ShowRealMessage(const TMessageRequest& request) {
+    const TNormalCursor normalCursor;
     QMessageBox box(DialogParent());
     box.setWindowTitle(request.Title);
     box.setText(request.Text);

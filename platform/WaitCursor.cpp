@@ -10,3 +10,11 @@ TWaitCursor::TWaitCursor() {
 TWaitCursor::~TWaitCursor() {
     QApplication::restoreOverrideCursor();
 }
+
+TNormalCursor::TNormalCursor() {
+    QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+}
+
+TNormalCursor::~TNormalCursor() {
+    QApplication::restoreOverrideCursor();
+}

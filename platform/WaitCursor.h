@@ -9,3 +9,13 @@ public:
     TWaitCursor(const TWaitCursor&) = delete;
     TWaitCursor& operator=(const TWaitCursor&) = delete;
 };
+
+// The normal pointer for its lifetime, for a dialog that asks the user something in the middle
+// of a long action that shows the hourglass.
+class TNormalCursor {
+public:
+    TNormalCursor();
+    ~TNormalCursor();
+    TNormalCursor(const TNormalCursor&) = delete;
+    TNormalCursor& operator=(const TNormalCursor&) = delete;
+};
