@@ -22,6 +22,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/support/BenchSupport.h"
 #include "exif/ExifInfo.h"
 #include "platform/AtomicFile.h"
 #include "tests/support/ExifBuilder.h"
@@ -117,11 +118,6 @@ void OpenClose(const QByteArray& nativePath, bool exclusive) {
     ::close(handle);
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 void Floor(const QByteArray& nativePath) {
     static char buffer[64 * 1024];
     const int handle = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC);
@@ -200,9 +196,10 @@ int main() {
         }
     }
     for (TMeasure& measure : measures)
-        std::printf("%-48s %6.2f us per file\n", measure.Name, Median(measure.PerFile) * 1e6);
-    const double floorPerFile = Median(measures[0].PerFile);
-    const double exifPerFile = Median(measures[1].PerFile);
+        std::printf("%-48s %6.2f us per file\n", measure.Name,
+                    Bench::Median(measure.PerFile) * 1e6);
+    const double floorPerFile = Bench::Median(measures[0].PerFile);
+    const double exifPerFile = Bench::Median(measures[1].PerFile);
 
     for (const QString& path : paths)
         QFile::remove(path);
