@@ -163,11 +163,14 @@ TZqWideFileStream::~TZqWideFileStream() {
         ::close(FTargetLock);
 }
 
-qint64 TZqWideFileStream::Read(void* buffer, qint64 count) {
-    char* bytes = static_cast<char*>(buffer);
+namespace {
+
+// Repeats a read or write call until count bytes are done, the end is reached or it fails.
+template <typename Byte, typename Call>
+qint64 TransferAll(Byte* bytes, qint64 count, Call call) {
     qint64 done = 0;
     while (done < count) {
-        const ssize_t result = ::read(FHandle, bytes + done, static_cast<size_t>(count - done));
+        const ssize_t result = call(bytes + done, static_cast<size_t>(count - done));
         if (result < 0 && errno == EINTR)
             continue;
         if (result <= 0)
@@ -177,18 +180,16 @@ qint64 TZqWideFileStream::Read(void* buffer, qint64 count) {
     return done;
 }
 
+}  // namespace
+
+qint64 TZqWideFileStream::Read(void* buffer, qint64 count) {
+    return TransferAll(static_cast<char*>(buffer), count,
+                       [this](char* at, size_t size) { return ::read(FHandle, at, size); });
+}
+
 qint64 TZqWideFileStream::Write(const void* buffer, qint64 count) {
-    const char* bytes = static_cast<const char*>(buffer);
-    qint64 done = 0;
-    while (done < count) {
-        const ssize_t result = ::write(FHandle, bytes + done, static_cast<size_t>(count - done));
-        if (result < 0 && errno == EINTR)
-            continue;
-        if (result <= 0)
-            break;
-        done += result;
-    }
-    return done;
+    return TransferAll(static_cast<const char*>(buffer), count,
+                       [this](const char* at, size_t size) { return ::write(FHandle, at, size); });
 }
 
 void TZqWideFileStream::ReadBuffer(void* buffer, qint64 count) {

@@ -3,31 +3,16 @@
 #include <QPainter>
 #include <type_traits>
 
-int TPicture::Width() const {
+QSize TPicture::Size() const {
     return std::visit(
-        [](const auto& graphic) -> int {
+        [](const auto& graphic) -> QSize {
             using T = std::decay_t<decltype(graphic)>;
             if constexpr (std::is_same_v<T, std::monostate>) {
-                return 0;
+                return QSize(0, 0);
             } else if constexpr (std::is_same_v<T, TOther>) {
-                return graphic->Width();
+                return QSize(graphic->Width(), graphic->Height());
             } else {
-                return graphic.Width();
-            }
-        },
-        FGraphic);
-}
-
-int TPicture::Height() const {
-    return std::visit(
-        [](const auto& graphic) -> int {
-            using T = std::decay_t<decltype(graphic)>;
-            if constexpr (std::is_same_v<T, std::monostate>) {
-                return 0;
-            } else if constexpr (std::is_same_v<T, TOther>) {
-                return graphic->Height();
-            } else {
-                return graphic.Height();
+                return QSize(graphic.Width(), graphic.Height());
             }
         },
         FGraphic);

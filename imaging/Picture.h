@@ -45,8 +45,9 @@ public:
     using TOther = std::shared_ptr<const TGraphic>;
 
     bool IsEmpty() const { return std::holds_alternative<std::monostate>(FGraphic); }
-    int Width() const;
-    int Height() const;
+    QSize Size() const;
+    int Width() const { return Size().width(); }
+    int Height() const { return Size().height(); }
 
     const TBitmap* Bitmap() const { return std::get_if<TBitmap>(&FGraphic); }
     const TMetafile* Metafile() const { return std::get_if<TMetafile>(&FGraphic); }
