@@ -60,7 +60,10 @@ bool SameName(const QByteArray& stored, const QString& wanted) {
 
 // The section name of a "[name]" line, or false for any other line.
 bool SectionName(const QByteArray& line, QByteArray* name) {
-    const QByteArray text = TrimBlanks(line);
+    QByteArray text = TrimBlanks(line);
+    // An editor may have put a UTF-8 byte order mark before the first section.
+    if (text.startsWith("\xEF\xBB\xBF"))
+        text = TrimBlanks(text.mid(3));
     if (!text.startsWith('['))
         return false;
     const qsizetype close = text.indexOf(']');

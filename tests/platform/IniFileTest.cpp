@@ -77,6 +77,18 @@ TEST(IniFile, ReadBoolUsesDefaultForNonIntegers) {
     EXPECT_TRUE(ini.ReadBool(app, QStringLiteral("MISSING"), true));
 }
 
+TEST(IniFile, ByteOrderMarkBeforeTheFirstSectionIsIgnored) {
+    TTestFolder folder;
+    const QString path =
+        folder.WriteFile(QStringLiteral("a.ini"), "\xEF\xBB\xBF[PHOTO]\r\nK=1\r\n");
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadString(QStringLiteral("PHOTO"), QStringLiteral("K"), {}),
+              QStringLiteral("1"));
+    ini.WriteString(QStringLiteral("PHOTO"), QStringLiteral("K"), QStringLiteral("2"));
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("a.ini")),
+              QByteArray("\xEF\xBB\xBF[PHOTO]\r\nK=2\r\n"));
+}
+
 TEST(IniFile, FirstMatchingSectionAndKeyWin) {
     TTestFolder folder;
     const QString path = folder.WriteFile(QStringLiteral("a.ini"), "[s]\nk=1\nK=2\n[S]\nk=3\n");
