@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 #include "app/FormUtils.h"
 #include "imaging/TurboImg.h"
@@ -26,6 +27,9 @@ TForm35::TForm35(QWidget* parent) : QDialog(parent) {
                       {37, 21});
     SetPixelFont(Label3, 16);
     Label3->adjustSize();
+    // With the 16-pixel Japanese font the question is wider than the designed place allows; it
+    // moves left just enough to stay whole inside the dialog.
+    Label3->move(std::min(Label3->x(), width() - Label3->width() - 8), Label3->y());
     RadioButton1 = NewRadioButton(this, "RadioButton1", QStringLiteral("置き換える"), {37, 60});
     RadioButton2 = NewRadioButton(this, "RadioButton2", QStringLiteral("置き換えない"), {201, 60});
     RadioButton3 =

@@ -9,7 +9,9 @@
 
 TKavroApplication::TKavroApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("KavroPhoto"));
-    setApplicationDisplayName(Dialogs::ApplicationTitle());
+    // No display name: on X11 Qt would append it to every window title, and the windows carry
+    // their captions exactly as they stand.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     // Qt's own texts (the file dialog's buttons, context menus of edit boxes) in Japanese too.
     auto* translator = new QTranslator(this);
     if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
