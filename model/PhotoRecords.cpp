@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "exif/ExifInfo.h"
+#include "model/JpegListing.h"
 #include "model/PhotoFolders.h"
 #include "model/Pictures.h"
 #include "platform/Exception.h"
@@ -137,16 +138,14 @@ void TPhotoList::ReadAll(TPhoto& photo, bool readExif, bool readThumbnail) {
 
 void TPhotoList::LoadFromDir(const QString& dirPath, bool readExif, bool readThumbnail) {
     Clear();
-    const QString reduceDir = dirPath + QStringLiteral("reduce/");
-    QStringList files;
-    ListFiles(reduceDir, {QStringLiteral(".JPG"), QStringLiteral(".JPE"), QStringLiteral(".JPEG")},
-              files);
-    Reserve(files.size());
-    // ListFiles gives reduceDir + name; DirPath and Folder are shared by every photo.
+    TJpegListing listing(dirPath + QStringLiteral("reduce/"));
+    Reserve(listing.Count());
+    // Made in list order, the records lie in memory in the order every walk of the list takes.
+    // DirPath and Folder are shared by every photo.
     const QString folder = LastName(dirPath);
-    for (const QString& file : files) {
+    for (qsizetype i = 0; i < listing.Count(); ++i) {
         TPhoto* photo = AddPhoto();
-        photo->FileName = file.mid(reduceDir.size());
+        photo->FileName = listing.TakeName(i);
         photo->DirPath = dirPath;
         photo->Folder = folder;
         ReadAll(*photo, readExif, readThumbnail);
@@ -177,15 +176,16 @@ void TPhotoList::LoadOkini(const QString& saveDir, const TPhotoOkiniList& okini,
 }
 
 void TPhotoList::JoinTags(const TPhotoTagList& tags) {
-    for (TPhoto* photo : *this) {
-        if (const TPhotoTag* entry = tags.Find(photo->Folder, photo->FileName))
+    tags.FindEach(*this, [](TPhoto* photo, const TPhotoTag* entry) {
+        if (entry != nullptr)
             photo->Tags = entry->Tags;
-    }
+    });
 }
 
 void TPhotoList::JoinOkini(const TPhotoOkiniList& okini) {
-    for (TPhoto* photo : *this)
-        photo->Favourite = okini.Contains(photo->Folder, photo->FileName);
+    okini.FindEach(*this, [](TPhoto* photo, const TPhotoOkini* entry) {
+        photo->Favourite = entry != nullptr;
+    });
 }
 
 void DeletePhotoFiles(const TPhoto& photo) {

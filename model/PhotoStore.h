@@ -2,8 +2,12 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringView>
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "model/OwningList.h"
 
@@ -25,6 +29,159 @@ QString StoreFolderOf(const QString& storePath);
 // Whether a stored entry is kept on loading: both names are safe and the photo's reduced copy,
 // saveDir + folder + "/reduce/" + fileName, exists.
 bool ReducedCopyExists(const QString& saveDir, const QString& folder, const QString& fileName);
+
+// Open addressing from a key (dated folder name, file name) to the first entry of that key in
+// list order and the number of entries with it. Only a key's hash is held; a candidate is
+// confirmed against the entry's own Folder and FileName, so a lookup reads no more than the slot
+// and the entry, and makes no copy of the texts it is given.
+template <typename T>
+class TPhotoKeyIndex {
+public:
+    struct TSlot {
+        size_t Hash = 0;
+        T* First = nullptr;  // null: the slot is free
+        qsizetype Count = 0;
+    };
+
+    static size_t HashOf(QStringView folder, QStringView fileName) {
+        return Mix(HashText(fileName, HashText(folder, FSeed)));
+    }
+
+    TSlot* Find(QStringView folder, QStringView fileName) const {
+        return Find(folder, fileName, HashOf(folder, fileName));
+    }
+    TSlot* Find(QStringView folder, QStringView fileName, size_t hash) const {
+        if (FSlots.empty())
+            return nullptr;
+        for (size_t i = hash & FMask;; i = (i + 1) & FMask) {
+            TSlot& slot = FSlots[i];
+            if (slot.First == nullptr)
+                return nullptr;
+            if (slot.Hash == hash && Same(slot.First->FileName, fileName) &&
+                Same(slot.First->Folder, folder)) {
+                return &slot;
+            }
+        }
+    }
+
+    // The steps of a lookup started ahead of time, each on what the one before brought in: the
+    // key's home slot, then the entry it names, then the entry's texts.
+    void FetchSlot(size_t hash) const {
+        if (!FSlots.empty())
+            __builtin_prefetch(&FSlots[hash & FMask]);
+    }
+    void FetchEntry(size_t hash) const {
+        if (FSlots.empty())
+            return;
+        const TSlot& slot = FSlots[hash & FMask];
+        if (slot.First != nullptr && slot.Hash == hash)
+            __builtin_prefetch(slot.First);
+    }
+    void FetchTexts(size_t hash) const {
+        if (FSlots.empty())
+            return;
+        const TSlot& slot = FSlots[hash & FMask];
+        if (slot.First != nullptr && slot.Hash == hash) {
+            __builtin_prefetch(slot.First->FileName.constData());
+            __builtin_prefetch(slot.First->Folder.constData());
+        }
+    }
+
+    // Counts one more entry of the entry's key; the first one becomes the key's first entry.
+    void Insert(T* entry) {
+        if (TSlot* slot = Find(entry->Folder, entry->FileName)) {
+            ++slot->Count;
+            return;
+        }
+        if ((FUsed + 1) * 2 > FSlots.size())
+            Grow();
+        Place(TSlot{HashOf(entry->Folder, entry->FileName), entry, 1});
+        ++FUsed;
+    }
+
+    // Frees the slot of a key whose last entry is gone, moving later slots of its probe run back
+    // so that no lookup stops short of them.
+    void Erase(TSlot* slot) {
+        size_t hole = size_t(slot - FSlots.data());
+        for (size_t i = (hole + 1) & FMask; FSlots[i].First != nullptr; i = (i + 1) & FMask) {
+            const size_t home = FSlots[i].Hash & FMask;
+            // The slot at i may fill the hole when its home is not in (hole, i] cyclically.
+            const bool between =
+                hole <= i ? (hole < home && home <= i) : (hole < home || home <= i);
+            if (!between) {
+                FSlots[hole] = FSlots[i];
+                hole = i;
+            }
+        }
+        FSlots[hole] = TSlot{};
+        --FUsed;
+    }
+
+    void Clear() {
+        FSlots.clear();
+        FSlots.shrink_to_fit();
+        FMask = 0;
+        FUsed = 0;
+    }
+
+    void Reserve(qsizetype count) {
+        while (size_t(count) * 2 > FSlots.size())
+            Grow();
+    }
+
+private:
+    // A short text's hash, eight bytes at a time: file names make lookups many and keys short,
+    // where a general-purpose string hash spends more time setting up than hashing. The seed
+    // differs from run to run, so no file can be made to collide on purpose.
+    static size_t HashText(QStringView text, size_t hash) {
+        const char16_t* data = text.utf16();
+        qsizetype left = text.size();
+        hash = (hash ^ size_t(left)) * 0x9E3779B97F4A7C15ull;
+        for (; left >= 4; left -= 4, data += 4) {
+            quint64 word;
+            std::memcpy(&word, data, sizeof word);
+            hash = Mix(hash ^ word);
+        }
+        quint64 word = 0;
+        std::memcpy(&word, data, size_t(left) * sizeof(char16_t));
+        return Mix(hash ^ word ^ 0xA5);
+    }
+    static size_t Mix(size_t value) {
+        value ^= value >> 32;
+        value *= 0xD6E8FEB86659FD93ull;
+        value ^= value >> 32;
+        return value;
+    }
+
+    // Equal texts; a text shared with the entry's own compares without reading its characters.
+    static bool Same(const QString& stored, QStringView probe) {
+        return stored.size() == probe.size() &&
+               (stored.constData() == probe.data() || QStringView(stored) == probe);
+    }
+
+    void Place(const TSlot& slot) {
+        size_t i = slot.Hash & FMask;
+        while (FSlots[i].First != nullptr)
+            i = (i + 1) & FMask;
+        FSlots[i] = slot;
+    }
+
+    void Grow() {
+        std::vector<TSlot> old;
+        old.swap(FSlots);
+        FSlots.resize(old.empty() ? 16 : old.size() * 2);
+        FMask = FSlots.size() - 1;
+        for (const TSlot& slot : old) {
+            if (slot.First != nullptr)
+                Place(slot);
+        }
+    }
+
+    inline static const size_t FSeed = QHashSeed::globalSeed();
+    mutable std::vector<TSlot> FSlots;
+    size_t FMask = 0;
+    size_t FUsed = 0;
+};
 
 // An ordered list that owns its entries, each with the fields Folder and FileName. Keys are not
 // unique: Find and Remove act on the first entry of a key in list order. An index from each key
@@ -49,25 +206,55 @@ public:
     using TBase::operator[];
 
     // The first entry with this key, or null.
-    T* Find(const QString& folder, const QString& fileName) const {
-        const auto slot = FIndex.constFind(TKey(folder, fileName));
-        return slot == FIndex.constEnd() ? nullptr : slot->First;
+    T* Find(QStringView folder, QStringView fileName) const {
+        const auto* slot = FIndex.Find(folder, fileName);
+        return slot ? slot->First : nullptr;
     }
-    bool Contains(const QString& folder, const QString& fileName) const {
-        return FIndex.contains(TKey(folder, fileName));
+    bool Contains(QStringView folder, QStringView fileName) const {
+        return FIndex.Find(folder, fileName) != nullptr;
+    }
+
+    // Calls visit(item, Find(item->Folder, item->FileName)) for every item of a list, in order
+    // (items: anything with Folder and FileName, such as the album's photos). The lookups of
+    // later items are started while earlier ones are compared, so that a long list does not wait
+    // on memory once per item.
+    template <typename TItems, typename TVisit>
+    void FindEach(const TItems& items, TVisit visit) const {
+        constexpr qsizetype Ahead = 16;
+        const qsizetype count = items.Count();
+        size_t hashes[Ahead];
+        auto start = [&](qsizetype i) {
+            const auto* item = items[i];
+            hashes[i % Ahead] = FIndex.HashOf(item->Folder, item->FileName);
+            FIndex.FetchSlot(hashes[i % Ahead]);
+        };
+        for (qsizetype i = 0; i < std::min(Ahead, count); ++i)
+            start(i);
+        for (qsizetype i = 0; i < count; ++i) {
+            const size_t hash = hashes[i % Ahead];
+            if (i + Ahead / 2 < count)
+                FIndex.FetchEntry(hashes[(i + Ahead / 2) % Ahead]);
+            if (i + Ahead / 4 < count)
+                FIndex.FetchTexts(hashes[(i + Ahead / 4) % Ahead]);
+            auto* item = items[i];
+            const auto* slot = FIndex.Find(item->Folder, item->FileName, hash);
+            if (i + Ahead < count)
+                start(i + Ahead);
+            visit(item, slot ? slot->First : nullptr);
+        }
     }
 
     // Frees the first entry with this key; nothing happens when there is none.
-    void Remove(const QString& folder, const QString& fileName) {
+    void Remove(QStringView folder, QStringView fileName) {
         if (const T* entry = Find(folder, fileName))
             Delete(IndexOf(entry));
     }
 
     void Delete(qsizetype index) {
         const T* entry = Items(index);
-        const auto slot = FIndex.find(TKey(entry->Folder, entry->FileName));
+        auto* slot = FIndex.Find(entry->Folder, entry->FileName);
         if (--slot->Count == 0) {
-            FIndex.erase(slot);
+            FIndex.Erase(slot);
         } else if (slot->First == entry) {
             // The key's next entry in list order becomes its first.
             for (qsizetype i = index + 1; i < Count(); ++i) {
@@ -82,29 +269,22 @@ public:
     }
 
     void Clear() {
-        FIndex.clear();
+        FIndex.Clear();
         TBase::Clear();
     }
 
 protected:
     // Appends the entry at the end of the list.
     T* Append(std::unique_ptr<T> entry) {
-        TSlot& slot = FIndex[TKey(entry->Folder, entry->FileName)];
         T* added = TBase::Add(std::move(entry));
-        if (slot.Count++ == 0)
-            slot.First = added;
+        FIndex.Insert(added);
         return added;
     }
     void Reserve(qsizetype count) {
         TBase::Reserve(count);
-        FIndex.reserve(count);
+        FIndex.Reserve(count);
     }
 
 private:
-    using TKey = std::pair<QString, QString>;
-    struct TSlot {
-        T* First = nullptr;
-        qsizetype Count = 0;
-    };
-    QHash<TKey, TSlot> FIndex;
+    TPhotoKeyIndex<T> FIndex;
 };

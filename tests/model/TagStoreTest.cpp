@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include "model/OkiniStore.h"
 #include "model/TagStore.h"
 #include "platform/Cp932.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -185,54 +186,74 @@ TEST(PhotoTagList, DuplicateKeysAreBothLoadedAndFindAndRemoveTakeTheFirst) {
     EXPECT_EQ(Keys(list), QStringList{"d|g.JPG|g"});
 }
 
-// The key index against a plain first-match walk, through every kind of change.
-TEST(PhotoTagList, LookupsFollowEveryChange) {
+// The key index against a plain first-match walk, through every kind of change, with few keys
+// (many duplicates) and with many (the index grows, probe runs form and break up).
+class KeyIndexTable : public ::testing::TestWithParam<int> {};
+
+TEST_P(KeyIndexTable, LookupsFollowEveryChange) {
+    const int fileCount = GetParam();
     TPhotoTagList list;
     const QStringList folders{"a", "b", "A"};
-    const QStringList files{"1.JPG", "2.JPG", "1.jpg"};
+    QStringList files;
+    for (int i = 0; i < fileCount; ++i)
+        files.append(QStringLiteral("%1.JPG").arg(i));
+    files.append(QStringLiteral("0.jpg"));
+    TPhotoOkiniList probes;  // every key once, for FindEach
+    for (const QString& folder : folders) {
+        for (const QString& file : files)
+            probes.Add(folder, file);
+    }
     auto check = [&](int step) {
-        for (const QString& folder : folders) {
-            for (const QString& file : files) {
-                const TPhotoTag* first = nullptr;
-                for (const TPhotoTag* entry : list) {
-                    if (entry->Folder == folder && entry->FileName == file) {
-                        first = entry;
-                        break;
-                    }
+        qsizetype i = 0;
+        list.FindEach(probes, [&](const TPhotoOkini* probe, const TPhotoTag* found) {
+            ASSERT_EQ(probe, probes[i++]);
+            const TPhotoTag* first = nullptr;
+            for (const TPhotoTag* entry : list) {
+                if (entry->Folder == probe->Folder && entry->FileName == probe->FileName) {
+                    first = entry;
+                    break;
                 }
-                ASSERT_EQ(list.Find(folder, file), first) << step << " " << qPrintable(folder);
-                ASSERT_EQ(list.Contains(folder, file), first != nullptr);
             }
-        }
+            ASSERT_EQ(found, first) << step << " " << qPrintable(probe->FileName);
+            ASSERT_EQ(list.Find(probe->Folder, probe->FileName), first);
+            ASSERT_EQ(list.Contains(probe->Folder, probe->FileName), first != nullptr);
+        });
+        ASSERT_EQ(i, probes.Count());
     };
     unsigned seed = 7;
     auto next = [&seed](unsigned range) {
         seed = seed * 1103515245u + 12345u;
-        return (seed >> 16) % range;
+        return (seed >> 8) % range;
     };
-    for (int step = 0; step < 400; ++step) {
+    for (int step = 0; step < 1500; ++step) {
         const QString& folder = folders[next(3)];
-        const QString& file = files[next(3)];
-        switch (next(5)) {
+        const QString& file = files[next(unsigned(files.size()))];
+        switch (next(6)) {
             case 0:
             case 1:
+            case 2:
                 list.Add(folder, file, QString::number(step));
                 break;
-            case 2:
+            case 3:
                 list.Remove(folder, file);
                 break;
-            case 3:
+            case 4:
                 if (!list.IsEmpty())
                     list.Delete(next(unsigned(list.Count())));
                 break;
             default:
-                if (step % 97 == 0)
+                if (step % 499 == 0)
                     list.Clear();
                 break;
         }
-        check(step);
+        if (step % 10 == 0 || fileCount < 10)
+            check(step);
+        if (HasFatalFailure())
+            return;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Keys, KeyIndexTable, ::testing::Values(2, 200));
 
 TEST(PhotoTagList, WritesCp932WithTheDeclarationAndReadsItBack) {
     TTestFolder folder;
