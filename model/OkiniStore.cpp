@@ -9,27 +9,15 @@ TPhotoOkini* TPhotoOkiniList::Add(const QString& folder, const QString& fileName
 }
 
 void TPhotoOkiniList::LoadFromFile(const QString& path) {
-    Clear();
-    if (!FileExists(path))
-        return;
-    const QString saveDir = StoreFolderOf(path);
-    TXmlDocument document;
-    try {
-        document.Load(path);
-        const QList<TXmlNode> nodes = document.SelectNodes(QStringLiteral("/data/okiniiri"));
-        Reserve(nodes.size());
-        const QString folderName = QStringLiteral("folder");
-        const QString fileName = QStringLiteral("file");
-        for (const TXmlNode& node : nodes) {
-            auto entry = std::make_unique<TPhotoOkini>();
-            entry->Folder = node.SelectSingleNode(folderName).Text();
-            entry->FileName = node.SelectSingleNode(fileName).Text();
-            if (ReducedCopyExists(saveDir, entry->Folder, entry->FileName))
-                Append(std::move(entry));
-        }
-    } catch (const std::exception&) {
+    const QString folder = QStringLiteral("folder");
+    const QString file = QStringLiteral("file");
+    const bool whole =
+        LoadEntries(path, QStringLiteral("/data/okiniiri"), [&](const TXmlNode& node) {
+            return std::make_unique<TPhotoOkini>(TPhotoOkini{node.SelectSingleNode(folder).Text(),
+                                                             node.SelectSingleNode(file).Text()});
+        });
+    if (!whole)
         Dialogs::ShowMessage(XmlStoreLoadFailedText(StoreName()));
-    }
 }
 
 void TPhotoOkiniList::SaveToFile(const QString& path) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringView>
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "model/OwningList.h"
+#include "platform/XmlDocument.h"
 
 // What the tag store and the favourites store share: the rule that keeps a stored entry, and an
 // owning list keyed by (dated folder name, file name).
@@ -27,8 +29,35 @@ bool FileExists(const QString& path);
 QString StoreFolderOf(const QString& storePath);
 
 // Whether a stored entry is kept on loading: both names are safe and the photo's reduced copy,
-// saveDir + folder + "/reduce/" + fileName, exists.
-bool ReducedCopyExists(const QString& saveDir, const QString& folder, const QString& fileName);
+// saveDir + folder + "/reduce/" + fileName, exists (something other than a folder, links
+// followed).
+//
+// A store names thousands of photos, and asking the file system about each costs a system call
+// and a path walk apiece. A folder that many entries name (measured against the size of its
+// "reduce/") is therefore read once, and its entries are answered from the names it holds; a
+// name it does not hold is still asked about, so that a file system that matches names in its
+// own way (letter case on some) answers as it would have.
+class TReducedCopies {
+public:
+    explicit TReducedCopies(QString saveDir) : FSaveDir(std::move(saveDir)) {}
+
+    // Announces an entry of the folder that Exists will be asked about.
+    void Expect(const QString& folder) { ++FFolders[folder].Expected; }
+    bool Exists(const QString& folder, const QString& fileName);
+
+private:
+    struct TFolder {
+        qsizetype Expected = 0;
+        bool Decided = false;
+        bool Missing = false;
+        bool Listed = false;
+        QSet<QByteArray> Files;  // the names of the files of "reduce/", as the folder gives them
+    };
+    void Decide(const QString& reduceDir, TFolder& folder) const;
+
+    QString FSaveDir;
+    QHash<QString, TFolder> FFolders;
+};
 
 // Open addressing from a key (dated folder name, file name) to the first entry of that key in
 // list order and the number of entries with it. Only a key's hash is held; a candidate is
@@ -274,6 +303,42 @@ public:
     }
 
 protected:
+    // Replaces the list by the entries that make(node) builds from the elements of elementPath
+    // in the store file at path, in document order, keeping those whose reduced copy exists
+    // under the file's folder. A missing or malformed file gives an empty list. Returns false
+    // when reading failed part-way; the entries read before the failure are kept.
+    template <typename TMake>
+    bool LoadEntries(const QString& path, const QString& elementPath, TMake make) {
+        Clear();
+        if (!FileExists(path))
+            return true;
+        std::vector<std::unique_ptr<T>> read;
+        bool whole = true;
+        try {
+            TXmlDocument document;
+            document.Load(path);
+            const QList<TXmlNode> nodes = document.SelectNodes(elementPath);
+            read.reserve(size_t(nodes.size()));
+            for (const TXmlNode& node : nodes)
+                read.push_back(make(node));
+        } catch (const std::exception&) {
+            whole = false;
+        }
+        try {
+            TReducedCopies copies(StoreFolderOf(path));
+            for (const auto& entry : read)
+                copies.Expect(entry->Folder);
+            Reserve(qsizetype(read.size()));
+            for (auto& entry : read) {
+                if (copies.Exists(entry->Folder, entry->FileName))
+                    Append(std::move(entry));
+            }
+        } catch (const std::exception&) {
+            whole = false;
+        }
+        return whole;
+    }
+
     // Appends the entry at the end of the list.
     T* Append(std::unique_ptr<T> entry) {
         T* added = TBase::Add(std::move(entry));

@@ -35,29 +35,16 @@ void TPhotoTagList::CollectTags(TTagList& tags) const {
 }
 
 void TPhotoTagList::LoadFromFile(const QString& path) {
-    Clear();
-    if (!FileExists(path))
-        return;
-    const QString saveDir = StoreFolderOf(path);
-    TXmlDocument document;
-    try {
-        document.Load(path);
-        const QList<TXmlNode> nodes = document.SelectNodes(QStringLiteral("/data/tag"));
-        Reserve(nodes.size());
-        const QString folderName = QStringLiteral("folder");
-        const QString fileName = QStringLiteral("file");
-        const QString valName = QStringLiteral("val");
-        for (const TXmlNode& node : nodes) {
-            auto entry = std::make_unique<TPhotoTag>();
-            entry->Folder = node.SelectSingleNode(folderName).Text();
-            entry->FileName = node.SelectSingleNode(fileName).Text();
-            entry->Tags = node.SelectSingleNode(valName).Text();
-            if (ReducedCopyExists(saveDir, entry->Folder, entry->FileName))
-                Append(std::move(entry));
-        }
-    } catch (const std::exception&) {
+    const QString folder = QStringLiteral("folder");
+    const QString file = QStringLiteral("file");
+    const QString val = QStringLiteral("val");
+    const bool whole = LoadEntries(path, QStringLiteral("/data/tag"), [&](const TXmlNode& node) {
+        return std::make_unique<TPhotoTag>(TPhotoTag{node.SelectSingleNode(folder).Text(),
+                                                     node.SelectSingleNode(file).Text(),
+                                                     node.SelectSingleNode(val).Text()});
+    });
+    if (!whole)
         Dialogs::ShowMessage(XmlStoreLoadFailedText(StoreName()));
-    }
 }
 
 void TPhotoTagList::SaveToFile(const QString& path) const {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <QFile>
 #include <QRegularExpression>
 
 #include "model/OkiniStore.h"
@@ -152,6 +154,40 @@ TEST(PhotoTagList, LoadingDropsEntriesWithoutReducedCopyOrWithUnsafeNames) {
     EXPECT_FALSE(list.Contains(QStringLiteral("x"), QStringLiteral("y")));
     EXPECT_TRUE(dialogs.Messages().isEmpty());
 }
+
+// The same answers whether the folder's entries are few (each copy asked about) or many (the
+// folder read once).
+class ReducedCopyTable : public ::testing::TestWithParam<int> {};
+
+TEST_P(ReducedCopyTable, KeepsExactlyTheEntriesWhoseCopyIsAFile) {
+    TTestFolder folder;
+    const QString reduce = folder.MakeDir(QStringLiteral("d/reduce")) + u'/';
+    QByteArray entries;
+    QStringList kept;
+    for (int i = 0; i < GetParam(); ++i) {
+        const QString name = QStringLiteral("p%1.JPG").arg(i);
+        entries += TagElement("d", name.toUtf8(), "t");
+        if (i % 3 != 0) {
+            folder.WriteFile(QStringLiteral("d/reduce/") + name, "x");
+            kept.append(QStringLiteral("d|") + name + QStringLiteral("|t"));
+        }
+    }
+    folder.MakeDir(QStringLiteral("d/reduce/folder.JPG"));
+    folder.MakeDir(QStringLiteral("elsewhere"));
+    folder.WriteFile(QStringLiteral("elsewhere/x.JPG"), "x");
+    ASSERT_EQ(::symlink("../../elsewhere/x.JPG", QFile::encodeName(reduce + "file.JPG")), 0);
+    ASSERT_EQ(::symlink("../../elsewhere", QFile::encodeName(reduce + "dir.JPG")), 0);
+    ASSERT_EQ(::symlink("gone.JPG", QFile::encodeName(reduce + "dangling.JPG")), 0);
+    for (const char* name : {"folder.JPG", "file.JPG", "dir.JPG", "dangling.JPG", "P1.JPG"})
+        entries += TagElement("d", name, "t");
+    kept.append(QStringLiteral("d|file.JPG|t"));
+    folder.WriteFile(QStringLiteral("tag.xml"), TagFile(entries));
+    TPhotoTagList list;
+    list.LoadFromFile(folder.FilePath(QStringLiteral("tag.xml")));
+    EXPECT_EQ(Keys(list), kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(EntriesPerFolder, ReducedCopyTable, ::testing::Values(2, 90));
 
 TEST(PhotoTagList, MissingChildrenGiveEmptyTextsAndOtherContentIsIgnored) {
     TTestFolder folder;
