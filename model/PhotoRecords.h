@@ -24,14 +24,20 @@ enum class TReadState {
 //
 //     // column 2 (text)
 //     if (photo->NeedsExif()) {
-//         try { photo->ReadExif(); } catch (...) { /* shown once, through the error report */ }
-//         cell text = photo->InfoText();
+//         try { photo->ReadExif(); }
+//         catch (const Exception& error) { /* report error.Message() once, after painting */ }
+//         cell text = photo->InfoText();   // the dates stay empty after a failure
 //     }
 //     // column 1 (thumbnail)
-//     if (photo->NeedsThumbnail())
-//         try { photo->LoadThumbnail(); } catch (...) { ... }
+//     if (photo->NeedsThumbnail()) {
+//         try { photo->LoadThumbnail(); }
+//         catch (const Exception& error) { /* likewise */ }
+//     }
 //     if (photo->ThumbnailState() == TReadState::Failed)
 //         draw a placeholder (ThumbnailError says why)
+//
+// With ThumbnailDrawAll on, the list builders read every photo at once and raise nothing: a
+// photo whose read failed is in the list already marked failed, with its error's text.
 //
 // Both reads stay possible after a failure: calling them again tries again (the viewer's quarter
 // turn reloads the thumbnail this way), and a success clears the failure.
