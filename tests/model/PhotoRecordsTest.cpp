@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <cerrno>
 
@@ -72,14 +73,10 @@ TEST_F(PhotoRecords, AFolderListsThePhotosWhoseReducedCopyExists) {
     EXPECT_TRUE(photo->NeedsExif());
     EXPECT_TRUE(photo->NeedsThumbnail());
     EXPECT_TRUE(photo->Thumbnail.IsEmpty());
-}
-
-TEST_F(PhotoRecords, InitFromFileNamesTheFolderAfterTheLastNameOfThePath) {
-    TPhoto photo;
-    photo.InitFromFile(QStringLiteral("/srv/写真/20240102/"), QStringLiteral("a.JPG"), false,
+    TPhoto other;
+    other.InitFromFile(QStringLiteral("/srv/写真/20240102/"), QStringLiteral("a.JPG"), false,
                        false);
-    EXPECT_EQ(photo.Folder, QStringLiteral("20240102"));
-    EXPECT_EQ(photo.DirPath, QStringLiteral("/srv/写真/20240102/"));
+    EXPECT_EQ(other.Folder, QStringLiteral("20240102"));
 }
 
 TEST_F(PhotoRecords, TagAndFavouriteBuildersFollowStoreOrder) {
@@ -217,16 +214,11 @@ TEST_F(PhotoRecords, AFailedReadIsRaisedOnceAndRememberedUntilItSucceeds) {
     EXPECT_TRUE(photo.ExifError.isEmpty() && photo.ThumbnailError.isEmpty());
     EXPECT_EQ(photo.ShotDate, QStringLiteral("2024:01:02 03:04:05"));
     EXPECT_EQ(photo.Thumbnail.Width(), 40);
-}
 
-TEST_F(PhotoRecords, AThumbnailThatFailsToLoadKeepsThePictureItHad) {
-    AddPhoto(QStringLiteral("p.JPG"));
-    TPhoto photo;
-    photo.InitFromFile(DatedPath(), QStringLiteral("p.JPG"), false, true);
-    ASSERT_EQ(photo.Thumbnail.Height(), 30);
+    // A reload that fails keeps the picture the row showed.
     QFile::remove(photo.ThumbnailDir() + QStringLiteral("p.JPG"));
     EXPECT_THROW(photo.LoadThumbnail(), EFOpenError);
-    EXPECT_EQ(photo.Thumbnail.Height(), 30);
+    EXPECT_EQ(photo.Thumbnail.Width(), 40);
     EXPECT_EQ(photo.ThumbnailState(), TReadState::Failed);
 }
 
@@ -255,53 +247,68 @@ TEST_F(PhotoRecords, BuildersThatReadEverythingListEveryPhotoWhateverFails) {
     EXPECT_EQ(list[1]->ThumbnailState(), TReadState::NotRead);
 }
 
-TEST_F(PhotoRecords, DeletingTheOnlyPhotoRemovesItsFilesAndItsFolders) {
-    AddPhoto(QStringLiteral("p.JPG"));
-    Folder.WriteFile(QStringLiteral("tag.xml"), "<data/>");
-    TPhotoList list;
-    list.LoadFromDir(DatedPath(), false, false);
-    DeletePhotoFiles(*list[0]);
-    EXPECT_FALSE(Folder.Exists(Dated));
-    EXPECT_TRUE(Folder.Exists(QStringLiteral("tag.xml")));
-}
+struct TDeleteCase {
+    const char* Name;
+    QStringList Others;      // files put beside the photo, relative to the dated folder
+    bool NoThumbnailFolder;  // "thumbnail/" is gone before the delete
+    int Error;               // the I/O error raised, 0 for none
+    QStringList Left;        // what the dated folder holds afterwards; empty: it is gone
+};
 
-TEST_F(PhotoRecords, DeletingFromAFolderThatHoldsAnotherFileFailsOnTheDatedFolder) {
+class DeleteTable : public PhotoRecords, public ::testing::WithParamInterface<TDeleteCase> {};
+
+TEST_P(DeleteTable, RemovesThePhotosFilesAndTheFoldersLeftEmpty) {
+    const TDeleteCase& c = GetParam();
+    Folder.WriteFile(QStringLiteral("save.txt"), "beside the dated folder");
     AddPhoto(QStringLiteral("p.JPG"));
-    Folder.WriteFile(Dated + QStringLiteral("/other.JPG"), "no reduced copy");
+    for (const QString& other : c.Others)
+        Folder.WriteFile(Dated + u'/' + other, "x");
+    if (c.NoThumbnailFolder)
+        QDir(DatedPath() + QStringLiteral("thumbnail")).removeRecursively();
     TPhotoList list;
     list.LoadFromDir(DatedPath(), false, false);
+    ASSERT_EQ(FileNames(list).first(), QStringLiteral("p.JPG"));
+    int error = 0;
     try {
         DeletePhotoFiles(*list[0]);
-        FAIL() << "no error";
-    } catch (const EInOutError& error) {
-        EXPECT_EQ(error.ErrorCode(), ENOTEMPTY);
-        EXPECT_EQ(error.Message(), QStringLiteral("I/O エラー (%1)").arg(ENOTEMPTY));
+    } catch (const EInOutError& raised) {
+        error = raised.ErrorCode();
+        EXPECT_EQ(raised.Message(), QStringLiteral("I/O エラー (%1)").arg(error));
     }
-    EXPECT_EQ(QDir(DatedPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-              QStringList{"other.JPG"});
+    EXPECT_EQ(error, c.Error) << c.Name;
+    QStringList left;
+    for (QDirIterator it(DatedPath(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+         it.hasNext();) {
+        left.append(it.next().mid(DatedPath().size()));
+    }
+    left.sort();
+    EXPECT_EQ(left, c.Left) << c.Name;
+    EXPECT_EQ(Folder.Exists(Dated), !c.Left.isEmpty()) << c.Name;
+    EXPECT_TRUE(Folder.Exists(QStringLiteral("save.txt")));
 }
 
-TEST_F(PhotoRecords, DeletingOneOfTwoPhotosKeepsTheFolders) {
-    AddPhoto(QStringLiteral("p.JPG"));
-    AddPhoto(QStringLiteral("q.JPG"));
-    TPhotoList list;
-    list.LoadFromDir(DatedPath(), false, false);
-    DeletePhotoFiles(*list[0]);
-    for (const QString& sub :
-         {QString(), QStringLiteral("reduce/"), QStringLiteral("thumbnail/")}) {
-        EXPECT_FALSE(QFile::exists(DatedPath() + sub + QStringLiteral("p.JPG"))) << qPrintable(sub);
-        EXPECT_TRUE(QFile::exists(DatedPath() + sub + QStringLiteral("q.JPG"))) << qPrintable(sub);
-    }
-}
-
-TEST_F(PhotoRecords, AMissingThumbnailFolderDoesNotStopThePruning) {
-    AddPhoto(QStringLiteral("p.JPG"));
-    QDir(DatedPath() + QStringLiteral("thumbnail")).removeRecursively();
-    TPhotoList list;
-    list.LoadFromDir(DatedPath(), false, false);
-    DeletePhotoFiles(*list[0]);
-    EXPECT_FALSE(Folder.Exists(Dated));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Folders, DeleteTable,
+    ::testing::Values(TDeleteCase{"the only photo", {}, false, 0, {}},
+                      TDeleteCase{"a full-size file without copies beside it",
+                                  {"other.JPG"},
+                                  false,
+                                  ENOTEMPTY,
+                                  {"other.JPG"}},
+                      TDeleteCase{
+                          "another photo",
+                          {"q.JPG", "reduce/q.JPG", "thumbnail/q.JPG"},
+                          false,
+                          0,
+                          {"q.JPG", "reduce", "reduce/q.JPG", "thumbnail", "thumbnail/q.JPG"}},
+                      TDeleteCase{"a thumbnail without its photo",
+                                  {"thumbnail/old.JPG"},
+                                  false,
+                                  ENOTEMPTY,
+                                  {"reduce", "thumbnail", "thumbnail/old.JPG"}},
+                      TDeleteCase{"no thumbnail folder", {}, true, 0, {}}),
+    [](const ::testing::TestParamInfo<TDeleteCase>& info) { return std::to_string(info.index); });
 
 TEST_F(PhotoRecords, ARecordNamingFilesOutsideItsFolderDeletesNothing) {
     AddPhoto(QStringLiteral("p.JPG"));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -345,15 +346,27 @@ TEST(PhotoTagList, MissingOrMalformedFilesGiveAnEmptyStoreQuietly) {
     EXPECT_TRUE(dialogs.Messages().isEmpty());
 }
 
-TEST(PhotoTagList, AFailedSaveShowsItsMessageAndKeepsTheListAndTheOldFile) {
+// A store that cannot be written says so with its own name, keeps its change in memory and
+// leaves the file that was there.
+TEST(PhotoStores, AFailedSaveShowsTheStoresMessageAndKeepsTheListAndTheOldFile) {
     TTestFolder folder;
     TScriptedDialogs dialogs;
-    TPhotoTagList list;
-    list.Add(QStringLiteral("d"), QStringLiteral("f.JPG"), QStringLiteral("t"));
-    list.SaveToFile(folder.FilePath(QStringLiteral("missing/tag.xml")));
-    EXPECT_EQ(dialogs.MessageTexts(), QStringList{SaveFailed});
-    EXPECT_EQ(Keys(list), QStringList{"d|f.JPG|t"});
-    EXPECT_FALSE(folder.Exists(QStringLiteral("missing")));
+    TPhotoTagList tags;
+    tags.Add(QStringLiteral("d"), QStringLiteral("f.JPG"), QStringLiteral("t"));
+    TPhotoOkiniList okini;
+    okini.Add(QStringLiteral("d"), QStringLiteral("f.JPG"));
+    // A folder where each file should be: the rename over it fails.
+    folder.MakeDir(QStringLiteral("tag.xml/old"));
+    folder.MakeDir(QStringLiteral("okini.xml/old"));
+    tags.SaveToFile(folder.FilePath(QStringLiteral("tag.xml")));
+    okini.SaveToFile(folder.FilePath(QStringLiteral("okini.xml")));
+    EXPECT_EQ(dialogs.MessageTexts(),
+              (QStringList{SaveFailed,
+                           QStringLiteral("データの保存に失敗しました（PhotoOkiniList）。")}));
+    EXPECT_EQ(Keys(tags), QStringList{"d|f.JPG|t"});
+    EXPECT_EQ(okini.Count(), 1);
+    EXPECT_TRUE(folder.Exists(QStringLiteral("tag.xml/old")));
+    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 }  // namespace
