@@ -12,7 +12,6 @@
 
 #include <benchmark/benchmark.h>
 #include <dirent.h>
-#include <malloc.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -118,22 +117,11 @@ TFigures Measure(const QString& root, int count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Every round frees the list it built and builds it again. Left to itself, glibc hands the
-    // freed memory back to the system at some rounds and not at others, depending on where the
-    // heap's top happens to lie, and faults it back in page by page (some 25 us a page on the
-    // virtual machines this runs on), so that floor and subject jumped between runs by half
-    // their time. Keeping freed memory in the process measures the work itself, the same way
-    // for both.
-    ::mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    ::mallopt(M_MMAP_THRESHOLD, 1 << 30);
+    Bench::KeepFreedMemory();
     Bench::UseOffscreenPlatform();
     QCoreApplication app(argc, argv);
     // A store that failed would show its message: count it instead of opening a box.
-    int messages = 0;
-    Dialogs::SetMessageHandler([&messages](const Dialogs::TMessageRequest&) {
-        ++messages;
-        return Dialogs::TMsgResult::Ok;
-    });
+    const int& messages = Bench::CountMessages();
     QTemporaryDir folder;
     if (!folder.isValid())
         return 1;

@@ -1,12 +1,15 @@
 #include "bench/support/BenchSupport.h"
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <QFile>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+
+#include "platform/Dialogs.h"
 
 namespace Bench {
 namespace {
@@ -121,6 +124,20 @@ double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+void KeepFreedMemory() {
+    ::mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    ::mallopt(M_MMAP_THRESHOLD, 1 << 30);
+}
+
+const int& CountMessages() {
+    static int messages = 0;
+    Dialogs::SetMessageHandler([](const Dialogs::TMessageRequest&) {
+        ++messages;
+        return Dialogs::TMsgResult::Ok;
+    });
+    return messages;
 }
 
 void UseOffscreenPlatform() {

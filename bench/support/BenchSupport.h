@@ -71,6 +71,16 @@ TRounds AlternateRounds(int rounds, const Floor& floor, const Subject& subject,
     return result;
 }
 
+// Keeps freed memory in the process. Left to itself, glibc hands freed memory back to the system
+// at some rounds and not at others, depending on where the heap's top happens to lie, and faults
+// it back in page by page (some 25 us a page on the virtual machines this runs on), so that
+// floor and subject jump between runs by half their time. Call first thing in main().
+void KeepFreedMemory();
+
+// Replaces the message boxes by a counter, so that a benchmark notices a failure that the
+// program would have shown instead of stopping at a box. Returns the counter.
+const int& CountMessages();
+
 // Runs QT_QPA_PLATFORM=offscreen unless the environment names a platform.
 void UseOffscreenPlatform();
 
