@@ -135,6 +135,11 @@ struct TRememberCase {
     QString Expected;
 };
 
+// Parameterised tests show a case by its name.
+void PrintTo(const TRememberCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
 class MainWindowRemembers : public MainWindowTest,
                             public ::testing::WithParamInterface<TRememberCase> {};
 

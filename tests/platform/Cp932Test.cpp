@@ -10,6 +10,11 @@ struct TRoundTrip {
     QByteArray Bytes;
 };
 
+// Parameterised tests show a case by its name.
+void PrintTo(const TRoundTrip& c, std::ostream* out) {
+    *out << c.Name;
+}
+
 class Cp932RoundTrip : public ::testing::TestWithParam<TRoundTrip> {};
 
 TEST_P(Cp932RoundTrip, EncodesAndDecodes) {

@@ -13,6 +13,11 @@ struct TReadCase {
     QString Expected;
 };
 
+// Parameterised tests show a case by its name.
+void PrintTo(const TReadCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
 class IniReadString : public ::testing::TestWithParam<TReadCase> {};
 
 TEST_P(IniReadString, TrimsAndUnquotes) {
