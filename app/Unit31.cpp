@@ -128,12 +128,20 @@ void TForm31::FormCreate() {
     SaveDirList = std::make_unique<TPhotoSaveDirList>();
     PhotoSetting = std::make_unique<TPhotoSetting>();
     PhotoDirList = std::make_unique<TPhotoDirList>();
+    PhotoOkiniList = std::make_unique<TPhotoOkiniList>();
+    PhotoTagList = std::make_unique<TPhotoTagList>();
+    PhotoList = std::make_unique<TPhotoList>();
+    TagList = std::make_unique<TTagList>();
 }
 
 void TForm31::FormDestroy() {
     SaveDirList.reset();
     PhotoSetting.reset();
     PhotoDirList.reset();
+    PhotoList.reset();
+    TagList.reset();
+    PhotoOkiniList.reset();
+    PhotoTagList.reset();
 }
 
 void TForm31::showEvent(QShowEvent* event) {
@@ -261,6 +269,26 @@ void TForm31::ShowImportedFolder(const QString& dateDirName) {
     // The album page lists the import's dated folder here, in its folder mode, once the album
     // page is built.
     Q_UNUSED(dateDirName);
+}
+
+// The album grid's selection, stepping and refresh are built with the album page; until then the
+// album has no rows.
+TPhoto* TForm31::GetCurrentPhoto() {
+    return nullptr;
+}
+
+TPhoto* TForm31::SelectPreviousPhoto() {
+    return nullptr;
+}
+
+TPhoto* TForm31::SelectNextPhoto() {
+    return nullptr;
+}
+
+void TForm31::RefreshGridCells() {}
+
+void TForm31::DeletePhoto(TPhoto* photo) {
+    Q_UNUSED(photo);
 }
 
 void SelectComboText(const QString& text, QComboBox* combo) {

@@ -39,6 +39,10 @@ public:
     std::unique_ptr<TPhotoSaveDirList> SaveDirList;
     std::unique_ptr<TPhotoSetting> PhotoSetting;
     std::unique_ptr<TPhotoDirList> PhotoDirList;
+    std::unique_ptr<TPhotoOkiniList> PhotoOkiniList;
+    std::unique_ptr<TPhotoTagList> PhotoTagList;
+    std::unique_ptr<TPhotoList> PhotoList;
+    std::unique_ptr<TTagList> TagList;
 
     QString CurrentDir;         // the open folder, ending in '/'
     QString SiblingDir;         // the program folder + "data/NebelkaPhoto/"
@@ -47,6 +51,13 @@ public:
     void FillSaveDirCombo();
     void OpenCurrentDir();
     void ShowImportedFolder(const QString& dateDirName);
+
+    // What the viewer and the photo commands use of the album page.
+    TPhoto* GetCurrentPhoto();
+    TPhoto* SelectPreviousPhoto();
+    TPhoto* SelectNextPhoto();
+    void RefreshGridCells();
+    void DeletePhoto(TPhoto* photo);
 
 public slots:
     void FormCreate();
