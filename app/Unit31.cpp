@@ -179,9 +179,13 @@ void TForm31::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TForm31::FormClose() {
+void TForm31::CloseViewer() {
     if (Form32 && Form32->isVisible())
         Form32->close();
+}
+
+void TForm31::FormClose() {
+    CloseViewer();
     PhotoSetting->SaveFolder = ComboBox2->currentText();
     try {
         PhotoSetting->Save();

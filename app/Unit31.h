@@ -58,6 +58,8 @@ public:
     TPhoto* SelectNextPhoto();
     void RefreshGridCells();
     void DeletePhoto(TPhoto* photo);
+    // Hides the viewer when it is showing (mode and filter changes, commands, web tabs, close).
+    void CloseViewer();
 
 public slots:
     void FormCreate();

@@ -9,3 +9,7 @@ TForm32::TForm32(QWidget* parent) : QWidget(parent, Qt::Window) {
     setPalette(background);
     setAutoFillBackground(true);
 }
+
+void TForm32::ShowPhoto(TPhoto* photo) {
+    Q_UNUSED(photo);
+}
