@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/Unit32.h"
+#include "app/Unit33.h"
 #include "app/Unit40.h"
 #include "platform/Dialogs.h"
 #include "platform/KavroApplication.h"
@@ -103,6 +104,7 @@ void TForm31::CreateAlbumHeader() {
     BitBtn1 =
         CreateIconButton("BitBtn1", QStringLiteral("ヘルプ"), QStringLiteral(":/icons/help.png"));
     connect(BitBtn5, &QToolButton::clicked, this, &TForm31::BitBtn5Click);
+    connect(BitBtn9, &QToolButton::clicked, this, &TForm31::BitBtn9Click);
     TabSheet2->installEventFilter(this);
     ArrangeAlbumHeader();
 }
@@ -267,6 +269,22 @@ void TForm31::BitBtn5Click() {
     if (failure)
         std::rethrow_exception(failure);
     ShowImportedFolder(dateDirName);
+}
+
+void TForm31::BitBtn9Click() {
+    CloseViewer();
+    {
+        TForm33 settings(this);
+        settings.PhotoSetting = PhotoSetting.get();
+        settings.SaveDirList = SaveDirList.get();
+        settings.exec();
+    }
+    // The folder list may have changed under the combo: fill it anew and keep the chosen entry
+    // where it still exists. The album is reloaded either way.
+    const QString chosen = ComboBox2->currentText();
+    FillSaveDirCombo();
+    SelectComboText(chosen, ComboBox2);
+    ComboBox2Change();
 }
 
 void TForm31::ShowImportedFolder(const QString& dateDirName) {

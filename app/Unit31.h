@@ -69,6 +69,7 @@ public slots:
     void FormResize();
     void ComboBox2Change();
     void BitBtn5Click();
+    void BitBtn9Click();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,6 +1,8 @@
 #include "model/PhotoSaveDirList.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "model/XmlStore.h"
 #include "platform/Dialogs.h"
@@ -48,6 +50,8 @@ void TPhotoSaveDirList::Save() const {
             save.SetText(entry->Path);
             save.SetAttribute(QStringLiteral("order"), QString::number(entry->Order));
         }
+        // On a fresh install the folder does not exist until the first folder is registered.
+        QDir().mkpath(QFileInfo(FileName()).absolutePath());
         document.Save(FileName());
     } catch (const std::exception&) {
         Dialogs::ShowMessage(XmlStoreSaveFailedText(StoreName));

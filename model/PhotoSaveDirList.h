@@ -16,7 +16,8 @@ public:
     // Appends the file's entries; a failure shows
     // "データの読み込みに失敗しました（PhotoSaveDirList）。" and keeps the entries read before it.
     void Load();
-    // Replaces the file with the whole list; a failure shows
+    // Replaces the file with the whole list, making the folder "data" when it is missing; a
+    // failure shows
     // "データの保存に失敗しました（PhotoSaveDirList）。" and leaves the list as it is.
     void Save() const;
     // Orders 1, 2, ..., n in list order.

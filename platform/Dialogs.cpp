@@ -55,7 +55,15 @@ QStringList ShowRealOpenFiles(const TOpenFilesRequest& request) {
 }
 
 QString ShowRealFolderChooser(const TFolderRequest& request) {
-    return QFileDialog::getExistingDirectory(DialogParent(), request.Title, request.Folder);
+    QFileDialog dialog(DialogParent(), request.Title, request.Folder);
+    dialog.setFileMode(QFileDialog::Directory);
+    // Existing folders of the file system only: read-only, the chooser offers no button for
+    // making a new folder.
+    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
 }
 
 TMessageHandler& MessageHandler() {

@@ -131,15 +131,27 @@ TEST(PhotoSaveDirList, BrokenOrMissingFilesGiveAnEmptyListQuietly) {
     EXPECT_TRUE(dialogs.Messages().isEmpty());
 }
 
-TEST(PhotoSaveDirList, SaveWithoutTheDataFolderShowsTheMessageAndKeepsTheList) {
+TEST(PhotoSaveDirList, SaveMakesTheMissingDataFolder) {
     TTestFolder folder;
     TScriptedDialogs dialogs;
     TPhotoSaveDirList list;
     list.Add(std::make_unique<TPhotoSaveDir>(TPhotoSaveDir{1, QStringLiteral("/a")}));
     list.Save();
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    TPhotoSaveDirList reread;
+    reread.Load();
+    EXPECT_EQ(Paths(reread), QStringList{"/a"});
+}
+
+TEST(PhotoSaveDirList, UnwritableDataFolderShowsTheMessageAndKeepsTheList) {
+    TTestFolder folder;
+    TScriptedDialogs dialogs;
+    folder.WriteFile(QStringLiteral("data"), "a file where the folder should be");
+    TPhotoSaveDirList list;
+    list.Add(std::make_unique<TPhotoSaveDir>(TPhotoSaveDir{1, QStringLiteral("/a")}));
+    list.Save();
     EXPECT_EQ(dialogs.MessageTexts(), QStringList{SaveFailed});
     EXPECT_EQ(list.Count(), 1);
-    EXPECT_FALSE(folder.Exists(QStringLiteral("data")));
 }
 
 }  // namespace
