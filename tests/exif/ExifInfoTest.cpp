@@ -355,6 +355,48 @@ INSTANTIATE_TEST_SUITE_P(
                   16, -5, 480, 2, ""}),
     [](const auto& info) { return info.param.Name; });
 
+// An APP1 segment too short for its identifier, followed by bytes that would complete one.
+struct TShortApp1Case {
+    const char* Name;
+    quint16 Length;  // as the segment declares it
+    bool ExifAfter;  // a real EXIF segment follows the short one
+    bool DqtFirst;   // a quantisation table comes first, so the marker is searched byte by byte
+    qint64 Offset;
+};
+
+void PrintTo(const TShortApp1Case& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class ExifShortApp1 : public ::testing::TestWithParam<TShortApp1Case> {};
+
+TEST_P(ExifShortApp1, IsNeverExifAndItsIdentifierIsNotRead) {
+    const TShortApp1Case& c = GetParam();
+    QByteArray head("\xFF\xD8", 2);
+    if (c.DqtFirst)
+        head.append(JpegBytes::Segment(0xDB, "qt"));
+    head.append("\xFF\xE1", 2);
+    head.append(char(c.Length >> 8)).append(char(c.Length & 0xFF));
+    const QByteArray rest = c.ExifAfter ? QByteArray("ab") + DatedApp1() : DatedApp1().mid(4);
+    TTestFolder folder;
+    const QString path = folder.WriteFile(
+        QStringLiteral("a.jpg"), head + rest + JpegBytes::Sof0(48, 64) + JpegBytes::ScanAndEnd());
+    TExifInfo info;
+    EXPECT_EQ(info.GetExifOffset(path), c.Offset);
+    EXPECT_EQ(info.HasExif(path), c.Offset > 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(ExifInfo, ExifShortApp1,
+                         ::testing::Values(TShortApp1Case{"Length0", 0, false, false, -1},
+                                           TShortApp1Case{"Length2", 2, false, false, -1},
+                                           TShortApp1Case{"Length4", 4, false, false, -1},
+                                           TShortApp1Case{"Length6", 6, false, false, -1},
+                                           TShortApp1Case{"Length4Searched", 4, false, true, -1},
+                                           TShortApp1Case{"ExifSegmentAfter", 4, true, false, 8},
+                                           TShortApp1Case{"ExifSegmentAfterSearched", 4, true, true,
+                                                          14}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
 // A segment with this marker, holding a size of 111 x 222, comes before the SOF0 of 48 x 64.
 class ExifFrameMarkers : public ::testing::TestWithParam<std::pair<int, bool>> {};
 
