@@ -24,9 +24,29 @@ bool IsFrameHeader(quint16 marker) {
     return (marker & 0xFFF0) == 0xFFC0 && marker != 0xFFC4 && marker != 0xFFC8 && marker != 0xFFCC;
 }
 
+// A segment whose length leaves no room for the EXIF identifier is no EXIF segment, whatever
+// bytes follow it: they belong to the next segment.
+constexpr quint16 ShortestExifLength = 7;  // the length word and "Exif\0"
+
+// True when the segment whose length word is at the position declares room for the EXIF
+// identifier. The position stays as it was.
+bool HasRoomForIdentifier(TExifStream& stream) {
+    const qint64 mark = stream.Position();
+    bool room = false;
+    try {
+        room = stream.ReadWordBigEndian() >= ShortestExifLength;
+    } catch (const EReadError&) {
+        // A segment cut short has no room for anything.
+    }
+    stream.Seek(mark);
+    return room;
+}
+
 // Editing software often writes an XMP packet in an APP1 segment before the EXIF one; only a
 // payload that starts with "Exif" and a zero byte is EXIF. The position stays as it was.
 bool IsExifSegment(TExifStream& stream) {
+    if (!HasRoomForIdentifier(stream))
+        return false;
     const qint64 mark = stream.Position();
     bool exif = false;
     try {
@@ -41,17 +61,19 @@ bool IsExifSegment(TExifStream& stream) {
     return exif;
 }
 
-// Examines searchBytes + 1 bytes for the marker 0xFF 0xE1; the stream ends after the marker
-// when it is found.
+// Examines searchBytes + 1 bytes for the marker 0xFF 0xE1 of a segment with room for the EXIF
+// identifier; the stream ends after the marker when it is found.
 bool ScanForApp1(TExifStream& stream, int searchBytes) {
     qint64 examined = 0;
     for (;;) {
         const quint8 byte = stream.ReadByte();
         ++examined;
         if (byte == 0xFF) {
-            if (stream.ReadByte() == 0xE1)
+            const quint8 next = stream.ReadByte();
+            if (next == 0xE1 && HasRoomForIdentifier(stream))
                 return true;
-            stream.Skip(-1);
+            if (next != 0xE1)
+                stream.Skip(-1);
         }
         if (examined > searchBytes)
             return false;

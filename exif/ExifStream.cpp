@@ -155,10 +155,11 @@ bool TExifStream::Prefetch() {
 qint64 TExifStream::ValueBytesAvailable(qint64 wanted) {
     if (wanted <= 0)
         return 0;
-    if (FPosition + wanted <= FKnownEnd && FCharged + wanted <= FKnownEnd)
+    // The file holds at least FKnownEnd bytes, so its budget is at least that of FKnownEnd.
+    if (FPosition + wanted <= FKnownEnd && FCharged + wanted <= ValueBudget(FKnownEnd))
         return wanted;
     const qint64 size = Size();
-    return qBound<qint64>(0, qMin(size - FPosition, size - FCharged), wanted);
+    return qBound<qint64>(0, qMin(size - FPosition, ValueBudget(size) - FCharged), wanted);
 }
 
 bool TExifStream::LoadWindow(qint64 position) {

@@ -16,8 +16,12 @@ class TZqWideFileStream;
 // The size of the file is learnt from reads that come back short, and asked of the system only
 // when a decision needs it, so reading the head of a photo costs a single system call.
 //
-// The stream also keeps the budget for decoded values: one read of a file never holds more value
-// bytes than the file has, however many directory entries point at the same bytes.
+// The stream also keeps the budget for decoded values. Directories may share values (two
+// pointers to one directory, entries naming one block), so a read may decode the same bytes more
+// than once; but entries that all name the largest block would make the values grow with the
+// square of the file. One read therefore decodes at most ValueBudget(size) value bytes: far
+// more than any file a camera or editor writes can reach (its whole EXIF segment is under
+// 64 KiB), and still a bound in proportion to the file.
 class TExifStream {
 public:
     static constexpr qint64 DefaultBlockSize = 8192;
@@ -69,6 +73,8 @@ public:
     // the errno value of the failed read (EISDIR for a folder), or 0 for an empty file.
     bool Prefetch();
     int ReadError() const { return FReadError; }
+
+    static constexpr qint64 ValueBudget(qint64 fileSize) { return 4 * fileSize + (1 << 20); }
 
     // Of wanted value bytes, how many may still be decoded at the position: no more than the
     // file has after the position, nor than is left of the budget.

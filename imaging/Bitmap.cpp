@@ -71,6 +71,11 @@ size_t RasterBytes(qsizetype stride, int height) {
     return size_t(bytes);
 }
 
+// The cleanup of an image drawn straight from a bitmap's memory: drops the image's share of it.
+void ReleasePixels(void* share) {
+    delete static_cast<std::shared_ptr<const void>*>(share);
+}
+
 QRgb Expand5(quint32 r, quint32 g, quint32 b) {
     return qRgb(int((r << 3) | (r >> 2)), int((g << 3) | (g >> 2)), int((b << 3) | (b >> 2)));
 }
@@ -342,10 +347,9 @@ QImage TBitmap::ToImage() const {
     const TData& d = *FData;
     if (!d.IsDib())
         return d.Image;
-    const uchar* bits = d.Bits;
     switch (d.Format) {
         case TPixelFormat::pf1bit: {
-            QImage image(bits, d.Width, d.Height, d.Stride, QImage::Format_Mono);
+            QImage image = SharedImage(QImage::Format_Mono);
             image.setColorTable(FullPalette(d.Palette, 1));
             return image;
         }
@@ -363,21 +367,36 @@ QImage TBitmap::ToImage() const {
             return image;
         }
         case TPixelFormat::pf8bit: {
-            QImage image(bits, d.Width, d.Height, d.Stride, QImage::Format_Indexed8);
+            QImage image = SharedImage(QImage::Format_Indexed8);
             image.setColorTable(FullPalette(d.Palette, 8));
             return image;
         }
         case TPixelFormat::pf15bit:
-            return QImage(bits, d.Width, d.Height, d.Stride, QImage::Format_RGB555);
+            return SharedImage(QImage::Format_RGB555);
         case TPixelFormat::pf16bit:
-            return QImage(bits, d.Width, d.Height, d.Stride, QImage::Format_RGB16);
+            return SharedImage(QImage::Format_RGB16);
         case TPixelFormat::pf24bit:
-            return QImage(bits, d.Width, d.Height, d.Stride, QImage::Format_RGB888);
+            return SharedImage(QImage::Format_RGB888);
         case TPixelFormat::pf32bit:
-            return QImage(bits, d.Width, d.Height, d.Stride, QImage::Format_RGB32);
+            return SharedImage(QImage::Format_RGB32);
         default:
             return QImage();
     }
+}
+
+QImage TBitmap::SharedImage(QImage::Format format) const {
+    // The image holds a share of the pixels, so that it and every image made from it (a scaled
+    // image of the same size is the same image) stay valid after this bitmap is cleared, changed
+    // or destroyed: the bitmap then makes itself a copy or lets the image free the memory.
+    auto* share = new std::shared_ptr<const void>(FData);
+    // Read-only pixels: drawing on the image, or on a copy of it, makes the image its own first.
+    const uchar* bits = FData->Bits;
+    QImage image(bits, FData->Width, FData->Height, FData->Stride, format, ReleasePixels, share);
+    if (image.isNull()) {
+        delete share;
+        throw EOutOfMemory();
+    }
+    return image;
 }
 
 void TBitmap::Detach() {

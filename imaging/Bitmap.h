@@ -81,8 +81,9 @@ public:
     // not allocate and first-touch a fresh raster each time.
     void Reshape(int width, int height, TPixelFormat format);
 
-    // The pixels for drawing. For most forms the image refers to this bitmap's memory and stays
-    // valid only while the bitmap is alive and unchanged.
+    // The pixels for drawing. For most forms the image shows this bitmap's memory without a copy
+    // and holds a share of it: the image keeps the pixels it was made from whatever later
+    // happens to the bitmap, which copies its pixels first when it is changed meanwhile.
     QImage ToImage() const;
 
     bool SharesPixelsWith(const TBitmap& other) const { return FData && FData == other.FData; }
@@ -91,6 +92,7 @@ public:
 private:
     struct TData;
     void Detach();
+    QImage SharedImage(QImage::Format format) const;
     const TData* Data() const { return FData.get(); }
 
     std::shared_ptr<TData> FData;

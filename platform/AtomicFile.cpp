@@ -1,15 +1,34 @@
 #include "platform/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <QFile>
+#include <QRegularExpression>
 #include <cerrno>
+#include <mutex>
+#include <set>
 
 #include "platform/FileHandle.h"
 
 namespace {
+
+constexpr char TempPrefix[] = ".kavro-";
+constexpr char TempSuffix[] = ".tmp";
+constexpr int MaxLinkHops = 40;  // as many as the kernel follows before it gives ELOOP
+
+// The moment the program started (close enough: before main runs). A temporary file last
+// changed before it cannot belong to a write of this run.
+const timespec ProgramStart = [] {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}();
 
 // mkstemp creates files readable by the owner only; a data file gets the usual mode instead.
 mode_t DefaultFileMode() {
@@ -19,6 +38,75 @@ mode_t DefaultFileMode() {
         return static_cast<mode_t>(0666 & ~mask);
     }();
     return mode;
+}
+
+QByteArray FolderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray() : path.left(slash + 1);
+}
+
+// The file that a plain open for writing would reach: symbolic links followed, also one that
+// names a file that does not exist yet (the write then creates that file).
+QByteArray FollowLinks(QByteArray path) {
+    for (int hop = 0; hop < MaxLinkHops; ++hop) {
+        char buffer[PATH_MAX];
+        const ssize_t length = ::readlink(path.constData(), buffer, sizeof buffer);
+        if (length < 0)
+            return path;  // not a link, or nothing there: the path is the file
+        const QByteArray link(buffer, length);
+        path = link.startsWith('/') ? link : FolderOf(path) + link;
+    }
+    throw ESystemError(ELOOP);
+}
+
+bool OlderThanTheProgram(const struct stat& info) {
+    return info.st_mtim.tv_sec < ProgramStart.tv_sec ||
+           (info.st_mtim.tv_sec == ProgramStart.tv_sec &&
+            info.st_mtim.tv_nsec < ProgramStart.tv_nsec);
+}
+
+// Removes the temporary files that a run which crashed or was killed while writing left in the
+// folder. A writer holds a lock on its temporary file until it is renamed or removed, so a file
+// still being written by another process is never taken away.
+void RemoveLeftovers(const QByteArray& folder) {
+    DIR* dir = ::opendir(folder.isEmpty() ? "." : folder.constData());
+    if (dir == nullptr)
+        return;
+    const int dirHandle = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsAtomicTempName(QFile::decodeName(entry->d_name)))
+            continue;
+        struct stat info {};
+        if (::fstatat(dirHandle, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode) || !OlderThanTheProgram(info)) {
+            continue;
+        }
+        const TFileHandle file(
+            ::openat(dirHandle, entry->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+        if (file.Get() >= 0 && ::flock(file.Get(), LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(dirHandle, entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+// Each folder is cleaned at the first write into it; later leftovers can only come from a
+// crash of this run, after which there is no later write.
+void RemoveLeftoversOnce(const QByteArray& folder) {
+    static std::mutex mutex;
+    static std::set<QByteArray> cleaned;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (!cleaned.insert(folder).second)
+            return;
+    }
+    RemoveLeftovers(folder);
+}
+
+// Root passes every permission check, yet a file whose write bits are all off was made
+// read-only on purpose; writing over it must be refused for root as for anyone.
+bool MayWrite(const QByteArray& path, const struct stat& info) {
+    return (info.st_mode & 0222) != 0 &&
+           ::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) == 0;
 }
 
 // Reads the descriptor to its end in blocks, handing each block to the sink.
@@ -43,14 +131,33 @@ void ReadToEnd(int handle, Sink sink) {
 ESystemError::ESystemError(int errorNumber)
     : Exception(SystemErrorText(errorNumber)), FErrorNumber(errorNumber) {}
 
+bool IsAtomicTempName(const QString& fileName) {
+    static const QRegularExpression pattern(QStringLiteral("^\\.kavro-[A-Za-z0-9]{6}\\.tmp$"));
+    return pattern.match(fileName).hasMatch();
+}
+
 TAtomicFile::TAtomicFile(QString path) : FPath(std::move(path)) {
-    const QByteArray target = QFile::encodeName(FPath);
-    const qsizetype slash = target.lastIndexOf('/');
-    FTempName = target.left(slash + 1) + '.' + target.mid(slash + 1) + ".XXXXXX";
-    FHandle = mkostemp(FTempName.data(), O_CLOEXEC);
+    FTarget = FollowLinks(QFile::encodeName(FPath));
+    struct stat existing {};
+    const bool exists = ::stat(FTarget.constData(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode))
+        throw ESystemError(EISDIR);
+    if (exists && !MayWrite(FTarget, existing))
+        throw ESystemError(EACCES);
+    const QByteArray folder = FolderOf(FTarget);
+    RemoveLeftoversOnce(folder);
+    FTempName = folder + TempPrefix + "XXXXXX" + TempSuffix;
+    FHandle = mkostemps(FTempName.data(), int(sizeof TempSuffix - 1), O_CLOEXEC);
     if (FHandle < 0)
         throw ESystemError(errno);
-    if (fchmod(FHandle, DefaultFileMode()) != 0) {
+    // Held until the file is renamed or removed: it tells a live write from a leftover.
+    ::flock(FHandle, LOCK_EX | LOCK_NB);
+    if (exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())) {
+        // Only root may give a file away; anyone else keeps what a new file gets.
+        static_cast<void>(::fchown(FHandle, existing.st_uid, existing.st_gid));
+    }
+    const mode_t mode = exists ? (existing.st_mode & 07777) : DefaultFileMode();
+    if (::fchmod(FHandle, mode) != 0) {
         const int error = errno;
         Discard();
         throw ESystemError(error);
@@ -86,7 +193,7 @@ void TAtomicFile::Commit() {
         ::unlink(FTempName.constData());
         throw ESystemError(error);
     }
-    if (::rename(FTempName.constData(), QFile::encodeName(FPath).constData()) != 0) {
+    if (::rename(FTempName.constData(), FTarget.constData()) != 0) {
         const int error = errno;
         ::unlink(FTempName.constData());
         throw ESystemError(error);

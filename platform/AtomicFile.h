@@ -19,6 +19,12 @@ private:
 // target's folder, which Commit renames over the target. A writer destroyed without Commit
 // removes its temporary file and leaves the old target as it was. Failures raise ESystemError;
 // callers turn it into their own message.
+//
+// Apart from never cutting a file short, the result is what a plain overwrite would give: a
+// target that exists but may not be written is refused (EACCES) and stays as it was, a replaced
+// file keeps its permissions and owner, and a symbolic link is written through to the file it
+// names and stays a link. Temporary files are named ".kavro-XXXXXX.tmp"; the first write into a
+// folder removes such files that a crashed or killed earlier run left there.
 class TAtomicFile {
 public:
     explicit TAtomicFile(QString path);
@@ -39,9 +45,13 @@ private:
     void Discard();
 
     QString FPath;
+    QByteArray FTarget;  // the file that is replaced: FPath with symbolic links followed
     QByteArray FTempName;
     int FHandle = -1;
 };
+
+// True for the names of TAtomicFile's temporary files.
+bool IsAtomicTempName(const QString& fileName);
 
 // The whole file at once, through TAtomicFile.
 void WriteFileAtomically(const QString& path, const QByteArray& bytes);

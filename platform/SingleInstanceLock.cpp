@@ -2,31 +2,78 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 
-TSingleInstanceLock::TSingleInstanceLock(QString name) : FName(std::move(name)) {}
+namespace {
+
+// A folder in which only the user can create files. A folder of the same name made by another
+// user, or a link put in its place, is never used: whoever made it could hold the lock first.
+bool MakePrivateFolder(const QByteArray& path) {
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat info {};
+    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != ::geteuid()) {
+        return false;
+    }
+    return (info.st_mode & 077) == 0 || ::chmod(path.constData(), 0700) == 0;
+}
+
+// Opens the lock file, which must be a plain file of the user's own: one that someone else left
+// while the folder was open to others is replaced, so that its maker cannot hold the lock.
+int OpenOwnLockFile(const QByteArray& path) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int handle =
+            ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (handle >= 0) {
+            struct stat info {};
+            if (::fstat(handle, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
+                return handle;
+            ::close(handle);
+        } else if (errno != ELOOP) {
+            return -1;
+        }
+        ::unlink(path.constData());
+    }
+    return -1;
+}
+
+}  // namespace
+
+TSingleInstanceLock::TSingleInstanceLock(QString name)
+    : TSingleInstanceLock(std::move(name), qEnvironmentVariable("XDG_RUNTIME_DIR"),
+                          QStringLiteral("/tmp")) {}
+
+TSingleInstanceLock::TSingleInstanceLock(QString name, QString runtimeDir, QString tempDir)
+    : FName(std::move(name)), FRuntimeDir(std::move(runtimeDir)), FTempDir(std::move(tempDir)) {}
 
 TSingleInstanceLock::~TSingleInstanceLock() {
     if (FHandle >= 0)
         ::close(FHandle);
 }
 
-QString TSingleInstanceLock::LockFilePath(const QString& name) {
-    const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtimeDir.isEmpty() && QFile::exists(runtimeDir))
+QString TSingleInstanceLock::LockFilePath(const QString& name, const QString& runtimeDir,
+                                          const QString& tempDir) {
+    if (!runtimeDir.isEmpty() && QFileInfo(runtimeDir).isDir())
         return runtimeDir + u'/' + name;
-    return QStringLiteral("/tmp/%1-%2").arg(name).arg(::getuid());
+    const QString folder = QStringLiteral("%1/kavro-%2").arg(tempDir).arg(::geteuid());
+    if (!MakePrivateFolder(QFile::encodeName(folder)))
+        return {};
+    return folder + u'/' + name;
 }
 
 bool TSingleInstanceLock::TryAcquire() {
     if (FHeld)
         return true;
     if (FHandle < 0) {
-        const QByteArray path = QFile::encodeName(LockFilePath(FName));
-        FHandle = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        const QString path = LockFilePath(FName, FRuntimeDir, FTempDir);
+        if (!path.isEmpty())
+            FHandle = OpenOwnLockFile(QFile::encodeName(path));
         // Like a named mutex whose wait failed: the start goes on.
         if (FHandle < 0)
             return true;

@@ -355,6 +355,48 @@ INSTANTIATE_TEST_SUITE_P(
                   16, -5, 480, 2, ""}),
     [](const auto& info) { return info.param.Name; });
 
+// An APP1 segment too short for its identifier, followed by bytes that would complete one.
+struct TShortApp1Case {
+    const char* Name;
+    quint16 Length;  // as the segment declares it
+    bool ExifAfter;  // a real EXIF segment follows the short one
+    bool DqtFirst;   // a quantisation table comes first, so the marker is searched byte by byte
+    qint64 Offset;
+};
+
+void PrintTo(const TShortApp1Case& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class ExifShortApp1 : public ::testing::TestWithParam<TShortApp1Case> {};
+
+TEST_P(ExifShortApp1, IsNeverExifAndItsIdentifierIsNotRead) {
+    const TShortApp1Case& c = GetParam();
+    QByteArray head("\xFF\xD8", 2);
+    if (c.DqtFirst)
+        head.append(JpegBytes::Segment(0xDB, "qt"));
+    head.append("\xFF\xE1", 2);
+    head.append(char(c.Length >> 8)).append(char(c.Length & 0xFF));
+    const QByteArray rest = c.ExifAfter ? QByteArray("ab") + DatedApp1() : DatedApp1().mid(4);
+    TTestFolder folder;
+    const QString path = folder.WriteFile(
+        QStringLiteral("a.jpg"), head + rest + JpegBytes::Sof0(48, 64) + JpegBytes::ScanAndEnd());
+    TExifInfo info;
+    EXPECT_EQ(info.GetExifOffset(path), c.Offset);
+    EXPECT_EQ(info.HasExif(path), c.Offset > 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(ExifInfo, ExifShortApp1,
+                         ::testing::Values(TShortApp1Case{"Length0", 0, false, false, -1},
+                                           TShortApp1Case{"Length2", 2, false, false, -1},
+                                           TShortApp1Case{"Length4", 4, false, false, -1},
+                                           TShortApp1Case{"Length6", 6, false, false, -1},
+                                           TShortApp1Case{"Length4Searched", 4, false, true, -1},
+                                           TShortApp1Case{"ExifSegmentAfter", 4, true, false, 8},
+                                           TShortApp1Case{"ExifSegmentAfterSearched", 4, true, true,
+                                                          14}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
 // A segment with this marker, holding a size of 111 x 222, comes before the SOF0 of 48 x 64.
 class ExifFrameMarkers : public ::testing::TestWithParam<std::pair<int, bool>> {};
 
@@ -380,27 +422,52 @@ INSTANTIATE_TEST_SUITE_P(ExifInfo, ExifFrameMarkers,
                                            std::pair{0xCF, true}, std::pair{0xDB, false},
                                            std::pair{0xE2, false}));
 
-TEST(ExifInfo, ValuesNeverHoldMoreBytesThanTheFile) {
-    // Four hundred entries that all claim the same 2000 bytes.
+// Entries that all name one block of the file, read once for each entry.
+struct TSharedBlockCase {
+    const char* Name;
+    int Entries;
+    quint32 BlockBytes;
+    qsizetype ScanBytes;  // makes the file long enough to hold the block
+    int Outcome;
+};
+
+void PrintTo(const TSharedBlockCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class ExifSharedValues : public ::testing::TestWithParam<TSharedBlockCase> {};
+
+TEST_P(ExifSharedValues, AreReadUntilTheyGrowOutOfProportionToTheFile) {
+    const TSharedBlockCase& c = GetParam();
     TExifBuilder b;
     b.Ascii(D::Ifd0, 0x0132, ChangedAt);
-    for (int i = 0; i < 400; ++i)
-        b.Raw(D::Ifd0, 0x0200, ExifType::Byte, 2000, 8);
-    const QByteArray bytes = JpegBytes::Jpeg({b.App1()});
-    ASSERT_LT(bytes.size(), 8000);
+    for (int i = 0; i < c.Entries; ++i)
+        b.Raw(D::Ifd0, 0x0200, ExifType::Byte, c.BlockBytes, 8);
+    const QByteArray bytes = JpegBytes::Jpeg({b.App1()}, 480, 640, c.ScanBytes);
     TTestFolder folder;
     TExifInfo info;
-    EXPECT_EQ(Read(info, folder.WriteFile(QStringLiteral("a.jpg"), bytes)), -5);
+    EXPECT_EQ(Read(info, folder.WriteFile(QStringLiteral("a.jpg"), bytes)), c.Outcome);
     qint64 held = 0;
     for (int i = 0; i < info.Entries().Count(); ++i)
         held += info.Entries()[i].ValueCount();
-    EXPECT_LE(held, bytes.size());
-    EXPECT_GE(info.Entries().Count(), 3);  // the budget ran out on a later entry
+    EXPECT_LE(held, TExifStream::ValueBudget(bytes.size()));
     EXPECT_EQ(info.DateTime(), QString::fromLatin1(ChangedAt));
-    // The entry that ran out keeps the values that fitted.
-    const TEntryItem& last = info.Entries()[info.Entries().Count() - 1];
-    EXPECT_LT(last.ValueCount(), 2000);
+    if (c.Outcome == 0) {
+        EXPECT_EQ(held, qint64(c.Entries) * c.BlockBytes + 1);  // and the date's one text
+    } else {
+        // The entry that ran out keeps the values that fitted; the ones before it are whole.
+        const TEntryItem& last = info.Entries()[info.Entries().Count() - 1];
+        EXPECT_LT(last.ValueCount(), int(c.BlockBytes));
+        EXPECT_EQ(info.Entries()[1].ValueCount(), int(c.BlockBytes));
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    ExifInfo, ExifSharedValues,
+    ::testing::Values(TSharedBlockCase{"SmallFileReadSeveralTimesOver", 10, 500, 1000, 0},
+                      TSharedBlockCase{"CameraSizedBlockTwentyTimes", 20, 60000, 60000, 0},
+                      TSharedBlockCase{"FarOutOfProportion", 1000, 60000, 70000, -5}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(ExifInfo, MissingFileClearsTheListsAndReportsMinusOne) {
     TTestFolder folder;

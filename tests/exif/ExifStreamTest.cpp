@@ -112,17 +112,19 @@ TEST(ExifStream, MemoryStreamReadsLikeByteByByte) {
     CompareWithModel(stream, bytes, 11);
 }
 
-TEST(ExifStream, ValueBudgetIsTheFileSize) {
+TEST(ExifStream, ValueBudgetIsSeveralTimesTheFileAndNeverTheBytesPastItsEnd) {
     TExifStream stream(QByteArray(100, 'x'));
+    const qint64 budget = TExifStream::ValueBudget(100);
+    ASSERT_GE(budget, 4 * 100 + 65536) << "a camera's whole EXIF segment, read several times";
     stream.Seek(40);
     EXPECT_EQ(stream.ValueBytesAvailable(1000), 60);
     EXPECT_EQ(stream.ValueBytesAvailable(20), 20);
-    stream.ChargeValueBytes(70);
+    stream.ChargeValueBytes(budget - 30);
     EXPECT_EQ(stream.ValueBytesAvailable(1000), 30);
     stream.Seek(0);
     EXPECT_EQ(stream.ValueBytesAvailable(1000), 30);
-    stream.ChargeValueBytes(1000);
-    EXPECT_EQ(stream.ValueBytesAvailable(1000), 0);
+    stream.ChargeValueBytes(30);
+    EXPECT_EQ(stream.ValueBytesAvailable(1), 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <jerror.h>
 #include <jpeglib.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -346,10 +347,12 @@ INSTANTIATE_TEST_SUITE_P(Sizes, WriteReducedTable,
 TEST(WriteJpeg, AnUnwritablePathRaisesAndLeavesTheOldFile) {
     TTestFolder folder;
     folder.WriteFile(QStringLiteral("file"), "x");
+    const QString readOnly = folder.WriteFile(QStringLiteral("ro.jpg"), "old");
+    ::chmod(QFile::encodeName(readOnly).constData(), 0444);
     TTurboImage box;
     FitToBox(TBitmap(20, 10), 600, 600, box);
     for (const QString& path : {folder.FilePath(QStringLiteral("missing/a.jpg")),
-                                folder.FilePath(QStringLiteral("file/a.jpg"))}) {
+                                folder.FilePath(QStringLiteral("file/a.jpg")), readOnly}) {
         try {
             WriteJpeg(box, path);
             FAIL() << "no error for " << path.toStdString();
@@ -359,6 +362,7 @@ TEST(WriteJpeg, AnUnwritablePathRaisesAndLeavesTheOldFile) {
                 << error.Message().toStdString();
         }
     }
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("ro.jpg")), QByteArray("old"));
     // A box that cannot be written leaves an existing file as it was.
     const QString old = folder.WriteFile(QStringLiteral("old.jpg"), "old");
     box.resize(0, 10);

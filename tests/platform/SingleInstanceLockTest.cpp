@@ -1,11 +1,17 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QFile>
 #include <QUuid>
+#include <functional>
 
 #include "platform/SingleInstanceLock.h"
+#include "tests/support/TestFolder.h"
 
 namespace {
 
@@ -50,6 +56,104 @@ TEST(SingleInstanceLock, KilledHolderReleasesTheLock) {
     EXPECT_TRUE(blocked.TryAcquire());
     close(ready[0]);
     close(ready[1]);
+}
+
+// --- Where the lock lives without a runtime folder ------------------------------------------
+
+constexpr uid_t OtherUser = 65534;
+
+struct TPlaceCase {
+    const char* Name;
+    // Prepares the place of the lock folder (given its path); false when the test cannot run.
+    std::function<bool(const QByteArray& folder, const QByteArray& elsewhere)> Prepare;
+    bool Held;  // the lock is taken in the folder; else the start goes on without it
+};
+
+void PrintTo(const TPlaceCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class SingleInstanceLockPlace : public ::testing::TestWithParam<TPlaceCase> {};
+
+TEST_P(SingleInstanceLockPlace, IsAFolderOfTheUsersOwnOrNone) {
+    const TPlaceCase& c = GetParam();
+    TTestFolder tmp;
+    const QString folder = tmp.FilePath(QStringLiteral("kavro-%1").arg(::geteuid()));
+    const QString elsewhere = tmp.MakeDir(QStringLiteral("elsewhere"));
+    if (!c.Prepare(QFile::encodeName(folder), QFile::encodeName(elsewhere)))
+        GTEST_SKIP() << "only root can make a folder of another user";
+    TSingleInstanceLock lock(QStringLiteral("Kavro"), QString(), tmp.Path());
+    EXPECT_TRUE(lock.TryAcquire());
+    EXPECT_EQ(lock.IsHeld(), c.Held);
+    EXPECT_TRUE(QDir(elsewhere).isEmpty());
+    struct stat info {};
+    if (c.Held) {
+        ASSERT_EQ(::lstat(QFile::encodeName(folder).constData(), &info), 0);
+        EXPECT_TRUE(S_ISDIR(info.st_mode));
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+        EXPECT_EQ(info.st_uid, ::geteuid());
+        ASSERT_EQ(::stat(QFile::encodeName(folder + QStringLiteral("/Kavro")).constData(), &info),
+                  0);
+        EXPECT_EQ(info.st_uid, ::geteuid());
+        TSingleInstanceLock second(QStringLiteral("Kavro"), QString(), tmp.Path());
+        EXPECT_FALSE(second.TryAcquire());
+    } else {
+        EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/Kavro")));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SingleInstanceLock, SingleInstanceLockPlace,
+    ::testing::Values(
+        TPlaceCase{"Missing", [](const QByteArray&, const QByteArray&) { return true; }, true},
+        TPlaceCase{"OwnFolderOpenToOthers",
+                   [](const QByteArray& folder, const QByteArray&) {
+                       return ::mkdir(folder.constData(), 0700) == 0 &&
+                              ::chmod(folder.constData(), 0777) == 0;
+                   },
+                   true},
+        // Left while the folder was open: its maker could hold it and keep the program out.
+        TPlaceCase{"OtherUsersLockFileInside",
+                   [](const QByteArray& folder, const QByteArray&) {
+                       const QByteArray file = folder + "/Kavro";
+                       return ::mkdir(folder.constData(), 0700) == 0 &&
+                              ::close(::open(file.constData(), O_CREAT | O_WRONLY, 0666)) == 0 &&
+                              ::chown(file.constData(), OtherUser, OtherUser) == 0;
+                   },
+                   true},
+        TPlaceCase{"LinkInsteadOfTheLockFile",
+                   [](const QByteArray& folder, const QByteArray& elsewhere) {
+                       return ::mkdir(folder.constData(), 0700) == 0 &&
+                              ::symlink((elsewhere + "/Kavro").constData(),
+                                        (folder + "/Kavro").constData()) == 0;
+                   },
+                   true},
+        TPlaceCase{"OtherUsersFolder",
+                   [](const QByteArray& folder, const QByteArray&) {
+                       return ::mkdir(folder.constData(), 0777) == 0 &&
+                              ::chown(folder.constData(), OtherUser, OtherUser) == 0;
+                   },
+                   false},
+        TPlaceCase{"LinkToAFolder",
+                   [](const QByteArray& folder, const QByteArray& elsewhere) {
+                       return ::symlink(elsewhere.constData(), folder.constData()) == 0;
+                   },
+                   false},
+        TPlaceCase{"PlainFile",
+                   [](const QByteArray& folder, const QByteArray&) {
+                       return ::close(::open(folder.constData(), O_CREAT | O_WRONLY, 0600)) == 0;
+                   },
+                   false}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(SingleInstanceLock, RuntimeFolderHoldsTheLockWhenTheSessionHasOne) {
+    TTestFolder runtime;
+    TTestFolder tmp;
+    TSingleInstanceLock lock(UniqueName(), runtime.Path(), tmp.Path());
+    ASSERT_TRUE(lock.TryAcquire());
+    EXPECT_TRUE(lock.IsHeld());
+    EXPECT_EQ(QDir(runtime.Path()).entryList(QDir::Files).size(), 1);
+    EXPECT_TRUE(QDir(tmp.Path()).isEmpty());
 }
 
 }  // namespace
