@@ -152,8 +152,10 @@ void TForm31::CreateAlbumPage() {
     Image1->setPixmap(QPixmap(QStringLiteral(":/icons/favourite_mark.png")));
     Image1->setFixedSize(24, 24);
     Image1->hide();
-    FFavouriteMark = TransparentWhite(Image1->pixmap().toImage());
-    FNoThumbnail = QImage(QStringLiteral(":/icons/no_thumbnail.png"));
+    FFavouriteMark = TransparentWhite(Image1->pixmap().toImage())
+                         .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    FNoThumbnail = QImage(QStringLiteral(":/icons/no_thumbnail.png"))
+                       .convertToFormat(QImage::Format_ARGB32_Premultiplied);
 
     StringGrid1 = new TMyStringGrid(TabSheet2);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
@@ -375,24 +377,26 @@ void TForm31::ShowReadFailure(int row, const TPhoto& photo) {
 }
 
 void TForm31::DrawThumbnail(QPainter& canvas, const QRect& rect, const TPhoto& photo) const {
-    const bool failed = photo.ThumbnailState() == TReadState::Failed;
     QImage picture;
     QPoint place = rect.topLeft() + QPoint(ThumbnailInset, ThumbnailInset);
-    if (photo.ThumbnailLoaded && !failed) {
-        picture = photo.Thumbnail.ToImage();
-    } else if (failed) {
+    if (photo.ThumbnailState() == TReadState::Failed) {
         picture = FNoThumbnail;
         place += QPoint((130 - picture.width()) / 2, (130 - picture.height()) / 2);
+    } else if (photo.ThumbnailLoaded) {
+        // In the screen's own form the picture is copied as it is; drawn from 24-bit rows the
+        // painter would convert it again at every paint.
+        picture = photo.Thumbnail.ToImage().convertToFormat(QImage::Format_RGB32);
     }
     if (picture.isNull())
         return;
     if (photo.Favourite) {
         // The mark goes onto a copy: the photo's own thumbnail stays as it was read.
-        QImage scratch = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        QPainter painter(&scratch);
+        if (picture.format() != QImage::Format_RGB32)
+            picture = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        else
+            picture.detach();
+        QPainter painter(&picture);
         painter.drawImage(FavouriteMarkPlace, FavouriteMarkPlace, FFavouriteMark);
-        painter.end();
-        picture = scratch;
     }
     canvas.drawImage(place, picture);
 }

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -52,25 +53,65 @@ QList<QStringView> Paragraphs(QStringView text) {
     return result;
 }
 
-// The [start, start + length) pieces of a paragraph as the platform's line breaking cuts it.
-QList<std::pair<int, int>> BreakParagraph(const QString& text, const QFont& font, int width,
-                                          bool wordWrap) {
-    QList<std::pair<int, int>> pieces;
-    if (text.isEmpty()) {
-        pieces.append({0, 0});
-        return pieces;
-    }
-    QTextLayout layout(text, font);
+// Lays out every paragraph of a cell text with the platform's line breaking and hands each line
+// that fits the area to the visitor, with its paragraph's layout (mnemonics underlined) to draw it.
+using TLineVisitor = std::function<void(const TCellTextLine& line, const QTextLine& textLine)>;
+
+void VisitCellLines(const QString& text, const QFont& font, int width, int height, bool wordWrap,
+                    const TLineVisitor& visit) {
+    const int lineHeight = QFontMetrics(font).height();
+    int top = 0;
     QTextOption option;
     option.setWrapMode(wordWrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(wordWrap ? std::max(width, 1) : std::numeric_limits<int>::max() / 4);
-        pieces.append({line.textStart(), line.textLength()});
+    for (const QStringView paragraph : Paragraphs(text)) {
+        const TPlainText plain = StripMnemonics(paragraph);
+        if (plain.Text.isEmpty()) {
+            // An empty paragraph draws nothing but still takes its line.
+            if (top + lineHeight > height)
+                return;
+            TCellTextLine line;
+            line.Top = top;
+            visit(line, QTextLine());
+            top += lineHeight;
+            continue;
+        }
+        QTextLayout layout(plain.Text, font);
+        layout.setTextOption(option);
+        QList<QTextLayout::FormatRange> formats;
+        for (const int position : plain.Underlined) {
+            QTextLayout::FormatRange range;
+            range.start = position;
+            range.length = 1;
+            range.format.setFontUnderline(true);
+            formats.append(range);
+        }
+        layout.setFormats(formats);
+        layout.beginLayout();
+        for (QTextLine textLine = layout.createLine(); textLine.isValid();
+             textLine = layout.createLine()) {
+            textLine.setLineWidth(wordWrap ? std::max(width, 1)
+                                           : std::numeric_limits<int>::max() / 4);
+            textLine.setPosition(QPointF(0, 0));
+            if (top + lineHeight > height) {
+                layout.endLayout();
+                return;
+            }
+            TCellTextLine line;
+            const int start = textLine.textStart();
+            // The blanks at which a line was broken are not drawn.
+            line.Text = plain.Text.mid(start, textLine.textLength());
+            while (!line.Text.isEmpty() && line.Text.back().isSpace())
+                line.Text.chop(1);
+            for (const int position : plain.Underlined) {
+                if (position >= start && position - start < line.Text.size())
+                    line.Underlined.append(position - start);
+            }
+            line.Top = top;
+            visit(line, textLine);
+            top += lineHeight;
+        }
+        layout.endLayout();
     }
-    layout.endLayout();
-    return pieces;
 }
 
 // Keeps DefaultDrawing off while a cell is drawn, and restores it on every path out.
@@ -94,26 +135,8 @@ private:
 QList<TCellTextLine> LayoutCellText(const QString& text, const QFont& font, int width, int height,
                                     bool wordWrap) {
     QList<TCellTextLine> lines;
-    const int lineHeight = QFontMetrics(font).height();
-    for (const QStringView paragraph : Paragraphs(text)) {
-        const TPlainText plain = StripMnemonics(paragraph);
-        for (const auto& [start, length] : BreakParagraph(plain.Text, font, width, wordWrap)) {
-            const int top = int(lines.size()) * lineHeight;
-            if (top + lineHeight > height)
-                return lines;
-            TCellTextLine line;
-            // The blanks at which a line was broken are not drawn.
-            line.Text = plain.Text.mid(start, length);
-            while (!line.Text.isEmpty() && line.Text.back().isSpace())
-                line.Text.chop(1);
-            for (const int position : plain.Underlined) {
-                if (position >= start && position - start < line.Text.size())
-                    line.Underlined.append(position - start);
-            }
-            line.Top = top;
-            lines.append(line);
-        }
-    }
+    VisitCellLines(text, font, width, height, wordWrap,
+                   [&](const TCellTextLine& line, const QTextLine&) { lines.append(line); });
     return lines;
 }
 
@@ -122,30 +145,11 @@ void DrawCellText(QPainter& painter, const QRect& area, const QString& text, boo
         return;
     painter.save();
     painter.setClipRect(area, Qt::IntersectClip);
-    const QFont font = painter.font();
-    for (const TCellTextLine& line :
-         LayoutCellText(text, font, area.width(), area.height(), wordWrap)) {
-        if (line.Text.isEmpty())
-            continue;
-        QTextLayout layout(line.Text, font);
-        QList<QTextLayout::FormatRange> formats;
-        for (const int position : line.Underlined) {
-            QTextLayout::FormatRange range;
-            range.start = position;
-            range.length = 1;
-            range.format.setFontUnderline(true);
-            formats.append(range);
-        }
-        layout.setFormats(formats);
-        QTextOption option;
-        option.setWrapMode(QTextOption::NoWrap);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        QTextLine textLine = layout.createLine();
-        textLine.setLineWidth(std::numeric_limits<int>::max() / 4);
-        layout.endLayout();
-        layout.draw(&painter, QPointF(area.left(), area.top() + line.Top));
-    }
+    VisitCellLines(text, painter.font(), area.width(), area.height(), wordWrap,
+                   [&](const TCellTextLine& line, const QTextLine& textLine) {
+                       if (textLine.isValid())
+                           textLine.draw(&painter, QPointF(area.left(), area.top() + line.Top));
+                   });
     painter.restore();
 }
 
@@ -455,8 +459,14 @@ void TMyStringGrid::DrawCell(QPainter& painter, int col, int row, const QRect& r
     painter.save();
     const QPalette::ColorGroup group = isActiveWindow() ? QPalette::Active : QPalette::Inactive;
     const QPalette& colours = palette();
-    painter.fillRect(rect,
-                     colours.brush(group, state.Selected ? QPalette::Highlight : QPalette::Base));
+    // The view has filled the viewport with the normal colour already; filling each large cell
+    // again would only cost time.
+    const bool viewportFilled = FInPaintEvent && viewport()->autoFillBackground() &&
+                                viewport()->backgroundRole() == QPalette::Base;
+    if (state.Selected || !viewportFilled) {
+        painter.fillRect(
+            rect, colours.brush(group, state.Selected ? QPalette::Highlight : QPalette::Base));
+    }
     painter.setPen(
         colours.color(group, state.Selected ? QPalette::HighlightedText : QPalette::Text));
     painter.setFont(font());
@@ -470,6 +480,12 @@ void TMyStringGrid::DrawCell(QPainter& painter, int col, int row, const QRect& r
     }
     DoDrawCell(painter, col, row, area, state);
     painter.restore();
+}
+
+void TMyStringGrid::paintEvent(QPaintEvent* event) {
+    FInPaintEvent = true;
+    QTableView::paintEvent(event);
+    FInPaintEvent = false;
 }
 
 void TMyStringGrid::DoDrawCell(QPainter& canvas, int col, int row, const QRect& rect,

@@ -136,6 +136,7 @@ protected:
 
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
@@ -152,4 +153,5 @@ private:
     QPointer<TMLInplaceEdit> FEditor;
     bool FWordWrap = false;
     bool FDefaultDrawing = true;
+    bool FInPaintEvent = false;
 };
