@@ -117,6 +117,7 @@ void TForm31::CreateAlbumPage() {
     QPalette line = Shape2->palette();
     line.setColor(QPalette::Window, Qt::gray);
     Shape2->setPalette(line);
+    Shape2->lower();  // the header's buttons reach over the line
 
     ComboBox3 = new QComboBox(TabSheet2);
     ComboBox3->setObjectName(QStringLiteral("ComboBox3"));

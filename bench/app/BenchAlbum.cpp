@@ -173,9 +173,9 @@ double Ratio(const std::vector<double>& subjects, const std::vector<double>& flo
 }
 
 // Floor and subject in alternating order; prepare runs untimed before each subject.
-void Alternate(int rounds, const std::function<void()>& floor,
-               const std::function<void()>& prepare, const std::function<void()>& subject,
-               std::vector<double>& floors, std::vector<double>& subjects) {
+void Alternate(int rounds, const std::function<void()>& floor, const std::function<void()>& prepare,
+               const std::function<void()>& subject, std::vector<double>& floors,
+               std::vector<double>& subjects) {
     for (int round = 0; round < rounds; ++round) {
         if (round % 2 == 0)
             floors.push_back(Bench::Seconds(floor));
@@ -208,7 +208,8 @@ int main(int argc, char** argv) {
     const auto floorFor = [&](const QString& dated, int count, bool listing) {
         return [&, dated, count, listing] {
             if (listing)
-                benchmark::DoNotOptimize(PlainListing(album.Path(dated) + QStringLiteral("reduce")));
+                benchmark::DoNotOptimize(
+                    PlainListing(album.Path(dated) + QStringLiteral("reduce")));
             for (int i = 0; i < count; ++i) {
                 const QString name = QStringLiteral("IMG_%1.JPG").arg(i, 5, 10, QLatin1Char('0'));
                 Bench::PlainDecode(album.Path(dated) + QStringLiteral("thumbnail/") + name, rows);
@@ -251,8 +252,8 @@ int main(int argc, char** argv) {
         scrollFloors, scrollSubjects);
     const auto [exifRead, thumbnailsRead] = album.ReadCounts();
     std::printf("scroll: floor %.1f ms, scroll %.1f ms; %d EXIF blocks and %d thumbnails read\n",
-                Bench::Median(scrollFloors) * 1e3, Bench::Median(scrollSubjects) * 1e3,
-                exifRead, thumbnailsRead);
+                Bench::Median(scrollFloors) * 1e3, Bench::Median(scrollSubjects) * 1e3, exifRead,
+                thumbnailsRead);
     if (exifRead != SmallCount || thumbnailsRead != SmallCount)
         Bench::Die("bench_album", "scrolling did not read every photo once");
 

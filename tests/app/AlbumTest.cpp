@@ -174,6 +174,7 @@ TEST_F(AlbumTest, FolderFilterIsNumericWithTheNewestChosen) {
     EXPECT_EQ(ComboTexts(form.ComboBox1),
               (QStringList{"abc", "2024年01月", "2023年12月31日", "2024年01月02日"}));
     EXPECT_EQ(form.ComboBox1->currentIndex(), 3);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the hourglass is gone";
     ASSERT_EQ(form.PhotoList->Count(), 1);
     EXPECT_EQ(form.StringGrid1->Cells(0, 0), QStringLiteral("1"));
 }
@@ -271,7 +272,8 @@ TEST_F(AlbumTest, UnreadableRowsDrawAPlaceholderWithoutAMessage) {
     const QRect broken = CellRect(1, 1);
     const QColor placeholder = shot.pixelColor(broken.topLeft() + QPoint(72, 103));
     EXPECT_EQ(placeholder, QColor(150, 150, 150)) << placeholder.name().toStdString();
-    EXPECT_TRUE(form.StringGrid1->RowHint(1).startsWith(QStringLiteral("JPEG エラー #")));
+    const QString tooltip = form.StringGrid1->model()->index(1, 2).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tooltip.startsWith(QStringLiteral("JPEG エラー #"))) << tooltip.toStdString();
     EXPECT_TRUE(form.StringGrid1->RowHint(0).isEmpty());
 
     // The row with broken EXIF data keeps its five lines, its dates empty.
