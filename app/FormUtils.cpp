@@ -59,3 +59,13 @@ void CentreOnParent(QWidget* window) {
     if (area.isValid())
         window->move(area.center() - window->rect().center());
 }
+
+void CentreOnWindow(QWidget* window, const QWidget* target) {
+    if (!target) {
+        CentreOnParent(window);
+        return;
+    }
+    const QRect area = target->window()->frameGeometry();
+    if (area.isValid())
+        window->move(area.center() - window->rect().center());
+}

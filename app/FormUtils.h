@@ -23,3 +23,5 @@ void SetPixelFont(QWidget* control, int pixels);
 
 // Centres a window on its parent window, or on the screen when it has none.
 void CentreOnParent(QWidget* window);
+// Centres a window on another window; with none given, as CentreOnParent.
+void CentreOnWindow(QWidget* window, const QWidget* target);
