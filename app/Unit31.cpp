@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTabWidget>
 #include <QToolButton>
@@ -12,6 +13,7 @@
 
 #include "app/Unit32.h"
 #include "app/Unit40.h"
+#include "controls/StringGrid1.h"
 #include "platform/Dialogs.h"
 #include "platform/KavroApplication.h"
 #include "platform/ProgramDir.h"
@@ -71,6 +73,7 @@ void TForm31::CreateControls() {
     TabSheet7 = addTab("TabSheet7", QStringLiteral("オススメ"));
     TabSheet6 = addTab("TabSheet6", QStringLiteral("お気に入り"));
     CreateAlbumHeader();
+    CreateAlbumPage();
 }
 
 QToolButton* TForm31::CreateIconButton(const char* name, const QString& hint, const QString& icon) {
@@ -80,6 +83,7 @@ QToolButton* TForm31::CreateIconButton(const char* name, const QString& hint, co
     button->setIcon(QIcon(icon));
     button->setIconSize(QSize(32, 32));
     button->setFixedSize(ButtonSize, ButtonSize);
+    button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
 
@@ -119,8 +123,23 @@ void TForm31::ArrangeAlbumHeader() {
 }
 
 bool TForm31::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == TabSheet2 && event->type() == QEvent::Resize)
+    if (watched == TabSheet2 && event->type() == QEvent::Resize) {
         ArrangeAlbumHeader();
+        ArrangeAlbumPage();
+    }
+    if (watched == TabSheet2 && event->type() == QEvent::Show)
+        TabSheet2Show();
+    if (StringGrid1 && watched == StringGrid1->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            const auto* press = static_cast<QMouseEvent*>(event);
+            StringGrid1MouseDown(press->button(), press->position().toPoint());
+            // The right button only picks the row for the context menu.
+            if (press->button() == Qt::RightButton)
+                return true;
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            StringGrid1DblClick();
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -202,8 +221,11 @@ void TForm31::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm31::FormResize() {
-    // The album grid's text column follows the window's width (AlbumTextColumnWidth) once the
-    // album grid is built.
+    if (!StringGrid1)
+        return;
+    StringGrid1->SetColWidths(
+        2, AlbumTextColumnWidth(frameGeometry().width(), StringGrid1->ColWidths(0),
+                                StringGrid1->ColWidths(1)));
 }
 
 void TForm31::FillSaveDirCombo() {
@@ -232,11 +254,6 @@ void TForm31::ComboBox2Change() {
         CurrentDir = saveDir ? saveDir->Path + u'/' : QString();
     }
     OpenCurrentDir();
-}
-
-void TForm31::OpenCurrentDir() {
-    // The album page loads the open folder's dated folders, favourite photos and tags here and
-    // lists its newest dated folder once the album page is built.
 }
 
 void TForm31::BitBtn5Click() {
@@ -268,28 +285,6 @@ void TForm31::BitBtn5Click() {
         std::rethrow_exception(failure);
     ShowImportedFolder(dateDirName);
 }
-
-void TForm31::ShowImportedFolder(const QString& dateDirName) {
-    // The album page lists the import's dated folder here, in its folder mode, once the album
-    // page is built.
-    Q_UNUSED(dateDirName);
-}
-
-// The album grid's selection, stepping and refresh are built with the album page; until then the
-// album has no rows.
-TPhoto* TForm31::GetCurrentPhoto() {
-    return nullptr;
-}
-
-TPhoto* TForm31::SelectPreviousPhoto() {
-    return nullptr;
-}
-
-TPhoto* TForm31::SelectNextPhoto() {
-    return nullptr;
-}
-
-void TForm31::RefreshGridCells() {}
 
 void TForm31::DeletePhoto(TPhoto* photo) {
     Q_UNUSED(photo);

@@ -1,16 +1,23 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <QWidget>
 #include <memory>
 
 #include "model/KavroUtils.h"
 
+class QAction;
 class QComboBox;
+class QFrame;
 class QLabel;
+class QMenu;
+class QPainter;
 class QTabWidget;
 class QToolButton;
 class TForm32;
+class TMyStringGrid;
+struct TGridDrawState;
 
 // The main window: the page control with its four tabs, the album tab's folder combo and
 // buttons, and every model object of the program, which it owns for the life of the process.
@@ -34,6 +41,21 @@ public:
     QToolButton* BitBtn5 = nullptr;  // import
     QToolButton* BitBtn9 = nullptr;  // settings
     QToolButton* BitBtn1 = nullptr;  // help
+
+    // The album page below the header.
+    QFrame* Shape2 = nullptr;
+    QComboBox* ComboBox3 = nullptr;   // mode: 0 folder, 1 tag, 2 favourites
+    QComboBox* ComboBox1 = nullptr;   // the dated folder or the tag
+    QToolButton* BitBtn2 = nullptr;   // view
+    QToolButton* BitBtn7 = nullptr;   // make a favourite
+    QToolButton* BitBtn4 = nullptr;   // stop being a favourite (same place as BitBtn7)
+    QToolButton* BitBtn8 = nullptr;   // tags
+    QToolButton* BitBtn10 = nullptr;  // delete
+    TMyStringGrid* StringGrid1 = nullptr;
+    QLabel* Image1 = nullptr;  // the favourite mark, hidden
+    QMenu* PopupActionBar1 = nullptr;
+    QAction* N1 = nullptr;  // copy the full-size file's path
+    QAction* N2 = nullptr;  // copy the reduced copy's path
 
     // Model objects, created empty in FormCreate and freed in FormDestroy.
     std::unique_ptr<TPhotoSaveDirList> SaveDirList;
@@ -61,6 +83,15 @@ public:
     // Hides the viewer when it is showing (mode and filter changes, commands, web tabs, close).
     void CloseViewer();
 
+    // The album page's grid maintenance, which the photo commands use after a change.
+    void ClearGridCells();
+    void LayoutGrid();
+    void FillGridCells();
+    void UpdateFavouriteButtons(int row);
+    void FillFilterCombo();
+    // The photo of a grid row, or none (a blank row, or a row out of range).
+    TPhoto* PhotoOfRow(int row) const;
+
 public slots:
     void FormCreate();
     void FormShow();
@@ -69,6 +100,20 @@ public slots:
     void FormResize();
     void ComboBox2Change();
     void BitBtn5Click();
+    void ComboBox3Change();
+    void ComboBox1Change();
+    void StringGrid1DblClick();
+    void PopupActionBar1Popup();
+    void N1Click();
+    void N2Click();
+    void TabSheet2Show();
+
+public:
+    // The grid's events.
+    void StringGrid1DrawCell(QPainter& canvas, int col, int row, const QRect& rect,
+                             const TGridDrawState& state);
+    void StringGrid1SelectCell(int col, int row);
+    void StringGrid1MouseDown(Qt::MouseButton button, const QPoint& position);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -80,17 +125,32 @@ private:
     void CreateControls();
     void CreateAlbumHeader();
     void ArrangeAlbumHeader();
+    void CreateAlbumPage();
+    void ArrangeAlbumPage();
+    void DrawThumbnail(QPainter& canvas, const QRect& rect, const TPhoto& photo) const;
+    void ShowReadFailure(int row, const TPhoto& photo);
     void StartWebPages();
     void StartFavouriteSites();
     QToolButton* CreateIconButton(const char* name, const QString& hint, const QString& icon);
 
     bool FStarted = false;
+    QImage FFavouriteMark;  // Image1's picture with its white transparent
+    QImage FNoThumbnail;    // drawn for a thumbnail that cannot be read
     bool FSiblingInCombo = false;
 };
 
 // Chooses the first item whose text equals the given text exactly; else the first item. Does
 // not raise the combo's change handler.
 void SelectComboText(const QString& text, QComboBox* combo);
+
+// A dated folder's caption in the filter combo: "yyyymmdd" becomes "yyyy年mm月dd日" and "yyyymm"
+// becomes "yyyy年mm月", counted in CP932 bytes; any other name, and a name whose marks would fall
+// inside a double-byte character, stays as it is.
+QString FormatFolderCaption(const QString& name);
+
+// The tag filter's order: the CP932 bytes compared with a-z taken as A-Z (the bytes of
+// double-byte characters as they are). Negative, zero or positive.
+int CompareTagName(const TTag* a, const TTag* b);
 
 // The width of the album grid's text column for a window of this outer width.
 int AlbumTextColumnWidth(int outerWidth, int column0Width, int column1Width);

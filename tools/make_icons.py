@@ -13,23 +13,24 @@ SUB = 4
 
 
 def png(path, pixels):
+    size = len(pixels)
     raw = b"".join(b"\x00" + bytes(sum((list(p) for p in row), [])) for row in pixels)
 
     def chunk(kind, data):
         body = kind + data
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
-    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
     with open(path, "wb") as f:
         f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
-def render(layers):
+def render(layers, size=SIZE):
     """layers: list of (inside(x, y) -> bool, (r, g, b)) painted in order."""
     pixels = []
-    for py in range(SIZE):
+    for py in range(size):
         row = []
-        for px in range(SIZE):
+        for px in range(size):
             r = g = b = a = 0.0
             for sy in range(SUB):
                 for sx in range(SUB):
@@ -121,8 +122,26 @@ ICONS = {
              (rect(6, 12, 16, 16), (30, 100, 200))],
 }
 
+WHITE = (255, 255, 255)
+# Pictures of other sizes: the album's favourite mark (white is its transparent colour, so it
+# is drawn on white) and the picture of a row whose thumbnail cannot be read.
+PICTURES = {
+    "favourite_mark": (24, [(rect(0, 0, 24, 24), WHITE),
+                            (polygon(star_points(12, 12.8, 11.5, 4.8)), (200, 140, 0)),
+                            (polygon(star_points(12, 12.8, 9, 3.8)), (255, 215, 0))]),
+    "no_thumbnail": (96, [(rect(4, 14, 92, 82), (150, 150, 150)),
+                          (rect(7, 17, 89, 79), (235, 235, 235)),
+                          (circle(30, 36, 7), (190, 190, 190)),
+                          (polygon([(12, 74), (36, 48), (52, 64), (64, 54), (84, 74)]), (190, 190, 190)),
+                          (circle(68, 56, 17), (200, 40, 40)),
+                          (circle(68, 56, 13), (235, 235, 235)),
+                          (segment(59, 65, 77, 47, 4), (200, 40, 40))]),
+}
+
 if __name__ == "__main__":
     folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "app", "icons")
     os.makedirs(folder, exist_ok=True)
     for name, layers in ICONS.items():
         png(os.path.join(folder, name + ".png"), render(layers))
+    for name, (size, layers) in PICTURES.items():
+        png(os.path.join(folder, name + ".png"), render(layers, size))

@@ -1,0 +1,485 @@
+// The album page of the main window: the mode and filter combos, the command buttons and the
+// grid that lists the photos of a dated folder, of a tag or of the favourites.
+
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QToolButton>
+
+#include "app/FormUtils.h"
+#include "app/Unit31.h"
+#include "app/Unit32.h"
+#include "controls/StringGrid1.h"
+#include "platform/Cp932.h"
+#include "platform/WaitCursor.h"
+
+namespace {
+
+// The page's design width; the icon buttons keep their distance from its right edge.
+constexpr int AlbumDesignWidth = 730;
+constexpr int AlbumButtonTop = 42;
+constexpr int GridTop = 82;
+constexpr int NumberColumnWidth = 40;
+constexpr int ThumbnailColumnWidth = 140;
+constexpr int RowHeight = 140;
+// The thumbnail's place inside the rectangle the grid hands to the drawing event.
+constexpr int ThumbnailInset = 3;
+constexpr int FavouriteMarkPlace = 3;
+
+enum TAlbumMode { FolderMode = 0, TagMode = 1, FavouritesMode = 2 };
+
+template <typename T>
+T* ItemObject(const QComboBox* combo, int index) {
+    if (index < 0 || index >= combo->count())
+        return nullptr;
+    return static_cast<T*>(combo->itemData(index).value<void*>());
+}
+
+// The mark's white pixels become transparent, so the thumbnail shows around the star.
+QImage TransparentWhite(const QImage& picture) {
+    QImage result = picture.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < result.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < result.width(); ++x) {
+            if ((line[x] & 0x00FFFFFF) == 0x00FFFFFF)
+                line[x] = 0;
+        }
+    }
+    return result;
+}
+
+QString ReadFailureText(const TPhoto& photo) {
+    QStringList texts;
+    if (photo.ThumbnailState() == TReadState::Failed)
+        texts.append(photo.ThumbnailError);
+    if (photo.ExifState() == TReadState::Failed)
+        texts.append(photo.ExifError);
+    return texts.join(u'\n');
+}
+
+}  // namespace
+
+QString FormatFolderCaption(const QString& name) {
+    bool lossless = false;
+    const QByteArray bytes = Cp932::Encode(name, &lossless);
+    if (!lossless || (bytes.size() != 8 && bytes.size() != 6))
+        return name;
+    // Each mark goes after a whole character; a name that would need it inside or between the
+    // halves of a double-byte character keeps its own form.
+    for (const qsizetype cut : {qsizetype(4), qsizetype(6), bytes.size()}) {
+        if (Cp932::SafePrefixLength(bytes, cut) != cut)
+            return name;
+    }
+    QString caption = Cp932::Decode(bytes.left(4)) + QStringLiteral("年") +
+                      Cp932::Decode(bytes.mid(4, 2)) + QStringLiteral("月");
+    if (bytes.size() == 8)
+        caption += Cp932::Decode(bytes.mid(6, 2)) + QStringLiteral("日");
+    return caption;
+}
+
+int CompareTagName(const TTag* a, const TTag* b) {
+    const QByteArray left = Cp932::Encode(a->Name);
+    const QByteArray right = Cp932::Encode(b->Name);
+    // Folds a-z to A-Z, but not in the second byte of a double-byte character.
+    const auto folded = [](const QByteArray& bytes) {
+        QByteArray result = bytes;
+        for (qsizetype i = 0; i < result.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(result[i]);
+            if (Cp932::IsLeadByte(byte))
+                ++i;
+            else if (byte >= 'a' && byte <= 'z')
+                result[i] = char(byte - 'a' + 'A');
+        }
+        return result;
+    };
+    const QByteArray x = folded(left);
+    const QByteArray y = folded(right);
+    const qsizetype common = std::min(x.size(), y.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const auto p = static_cast<unsigned char>(x[i]);
+        const auto q = static_cast<unsigned char>(y[i]);
+        if (p != q)
+            return p < q ? -1 : 1;
+    }
+    return x.size() < y.size() ? -1 : x.size() > y.size() ? 1 : 0;
+}
+
+void TForm31::CreateAlbumPage() {
+    Shape2 = new QFrame(TabSheet2);
+    Shape2->setObjectName(QStringLiteral("Shape2"));
+    Shape2->setFrameShape(QFrame::NoFrame);
+    Shape2->setAutoFillBackground(true);
+    QPalette line = Shape2->palette();
+    line.setColor(QPalette::Window, Qt::gray);
+    Shape2->setPalette(line);
+
+    ComboBox3 = new QComboBox(TabSheet2);
+    ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
+    SetPixelFont(ComboBox3, 19);
+    ComboBox3->addItems(
+        {QStringLiteral("写真リスト"), QStringLiteral("タグ"), QStringLiteral("お気に入り")});
+    ComboBox3->setCurrentIndex(0);
+    ComboBox3->setGeometry(3, 46, 145, ComboBox3->sizeHint().height());
+    connect(ComboBox3, &QComboBox::activated, this, &TForm31::ComboBox3Change);
+
+    ComboBox1 = new QComboBox(TabSheet2);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    SetPixelFont(ComboBox1, 19);
+    ComboBox1->setMaxVisibleItems(12);
+    ComboBox1->setGeometry(154, 46, 174, ComboBox3->height());
+    connect(ComboBox1, &QComboBox::activated, this, &TForm31::ComboBox1Change);
+
+    BitBtn2 = CreateIconButton("BitBtn2", QStringLiteral("写真を表示"),
+                               QStringLiteral(":/icons/magnifier.png"));
+    BitBtn7 = CreateIconButton("BitBtn7", QStringLiteral("お気に入りに設定"),
+                               QStringLiteral(":/icons/star_grey.png"));
+    BitBtn4 = CreateIconButton("BitBtn4", QStringLiteral("お気に入り解除"),
+                               QStringLiteral(":/icons/star_yellow.png"));
+    BitBtn8 =
+        CreateIconButton("BitBtn8", QStringLiteral("タグ"), QStringLiteral(":/icons/tag.png"));
+    BitBtn10 = CreateIconButton("BitBtn10", QStringLiteral("写真を削除"),
+                                QStringLiteral(":/icons/delete.png"));
+    BitBtn7->hide();
+    BitBtn4->hide();
+
+    Image1 = new QLabel(TabSheet2);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setPixmap(QPixmap(QStringLiteral(":/icons/favourite_mark.png")));
+    Image1->setFixedSize(24, 24);
+    Image1->hide();
+    FFavouriteMark = TransparentWhite(Image1->pixmap().toImage());
+    FNoThumbnail = QImage(QStringLiteral(":/icons/no_thumbnail.png"));
+
+    StringGrid1 = new TMyStringGrid(TabSheet2);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->SetColCount(3);
+    StringGrid1->SetRowCount(1);
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StringGrid1->setShowGrid(true);
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    StringGrid1->SetWordWrap(true);
+    StringGrid1->SetEditing(false);
+    SetPixelFont(StringGrid1, 15);
+    StringGrid1->SetColWidths(0, NumberColumnWidth);
+    StringGrid1->SetColWidths(1, ThumbnailColumnWidth);
+    StringGrid1->SetRowHeights(RowHeight);
+    StringGrid1->OnDrawCell = [this](QPainter& canvas, int col, int row, const QRect& rect,
+                                     const TGridDrawState& state) {
+        StringGrid1DrawCell(canvas, col, row, rect, state);
+    };
+    StringGrid1->OnSelectCell = [this](int col, int row) { StringGrid1SelectCell(col, row); };
+    StringGrid1->viewport()->installEventFilter(this);
+
+    PopupActionBar1 = new QMenu(StringGrid1);
+    PopupActionBar1->setObjectName(QStringLiteral("PopupActionBar1"));
+    N1 = PopupActionBar1->addAction(QStringLiteral("ファイル名をコピー（オリジナル）"));
+    N1->setObjectName(QStringLiteral("N1"));
+    N2 = PopupActionBar1->addAction(QStringLiteral("ファイル名をコピー（縮小）"));
+    N2->setObjectName(QStringLiteral("N2"));
+    connect(N1, &QAction::triggered, this, &TForm31::N1Click);
+    connect(N2, &QAction::triggered, this, &TForm31::N2Click);
+    connect(PopupActionBar1, &QMenu::aboutToShow, this, &TForm31::PopupActionBar1Popup);
+    StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(StringGrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        PopupActionBar1->popup(StringGrid1->viewport()->mapToGlobal(at));
+    });
+
+    ArrangeAlbumPage();
+    FormResize();
+}
+
+void TForm31::ArrangeAlbumPage() {
+    if (!StringGrid1)
+        return;
+    const int width = TabSheet2->width() > 100 ? TabSheet2->width() : AlbumDesignWidth;
+    const int shift = width - AlbumDesignWidth;
+    const std::pair<QToolButton*, int> buttons[] = {
+        {BitBtn2, 575}, {BitBtn7, 613}, {BitBtn4, 613}, {BitBtn8, 651}, {BitBtn10, 689}};
+    for (const auto& [button, designLeft] : buttons)
+        button->move(designLeft + shift, AlbumButtonTop);
+    Shape2->setGeometry(3, 39, std::max(1, width - 3), 1);
+    StringGrid1->setGeometry(0, GridTop, width, std::max(1, TabSheet2->height() - GridTop));
+}
+
+TPhoto* TForm31::PhotoOfRow(int row) const {
+    if (row < 0 || row >= StringGrid1->RowCount())
+        return nullptr;
+    return static_cast<TPhoto*>(StringGrid1->Objects(row));
+}
+
+void TForm31::OpenCurrentDir() {
+    // A folder that is missing simply has no dated folders, favourites or tags.
+    PhotoDirList->Load(CurrentDir);
+    PhotoOkiniList->LoadFromFile(CurrentDir + QStringLiteral("okini.xml"));
+    PhotoTagList->LoadFromFile(CurrentDir + QStringLiteral("tag.xml"));
+    ComboBox3->setCurrentIndex(FolderMode);
+    ComboBox3Change();
+}
+
+void TForm31::ComboBox3Change() {
+    CloseViewer();
+    const int mode = ComboBox3->currentIndex();
+    if (mode == FolderMode || mode == TagMode) {
+        ComboBox1->show();
+        BitBtn7->show();
+        BitBtn4->hide();
+        BitBtn8->setVisible(mode == FolderMode);
+        if (mode == FolderMode)
+            PhotoDirList->Load(CurrentDir);
+        else
+            PhotoTagList->CollectTags(*TagList);
+        FillFilterCombo();
+        if (ComboBox1->count() > 0) {
+            const QSignalBlocker blocker(ComboBox1);
+            ComboBox1->setCurrentIndex(mode == FolderMode ? ComboBox1->count() - 1 : 0);
+        }
+        ComboBox1Change();
+        return;
+    }
+    ComboBox1->hide();
+    BitBtn7->hide();
+    BitBtn4->hide();
+    BitBtn8->show();
+    ClearGridCells();
+    const bool readAll = PhotoSetting->ThumbnailDrawAll;
+    PhotoList->LoadOkini(CurrentDir, *PhotoOkiniList, readAll, readAll);
+    PhotoList->JoinTags(*PhotoTagList);
+    LayoutGrid();
+    FillGridCells();
+}
+
+void TForm31::FillFilterCombo() {
+    const QSignalBlocker blocker(ComboBox1);
+    ComboBox1->clear();
+    switch (ComboBox3->currentIndex()) {
+        case FolderMode:
+            PhotoDirList->Sort(CompareDirNumber);
+            for (TPhotoDir* dir : *PhotoDirList)
+                ComboBox1->addItem(FormatFolderCaption(dir->Name),
+                                   QVariant::fromValue(static_cast<void*>(dir)));
+            break;
+        case TagMode:
+            TagList->Sort(CompareTagName);
+            for (TTag* tag : *TagList)
+                ComboBox1->addItem(tag->Name, QVariant::fromValue(static_cast<void*>(tag)));
+            break;
+        default:
+            break;
+    }
+}
+
+void TForm31::ComboBox1Change() {
+    CloseViewer();
+    const TWaitCursor hourglass;
+    // The rows refer to the photos: they let go before the photos are freed.
+    ClearGridCells();
+    PhotoList->Clear();
+    const bool readAll = PhotoSetting->ThumbnailDrawAll;
+    const int mode = ComboBox3->currentIndex();
+    if (mode == FolderMode) {
+        if (const auto* dir = ItemObject<TPhotoDir>(ComboBox1, ComboBox1->currentIndex()))
+            PhotoList->LoadFromDir(CurrentDir + dir->Name + u'/', readAll, readAll);
+    } else if (mode == TagMode) {
+        if (const auto* tag = ItemObject<TTag>(ComboBox1, ComboBox1->currentIndex()))
+            PhotoList->LoadByTag(CurrentDir, tag->Name, readAll, readAll, *PhotoTagList);
+    }
+    PhotoList->JoinTags(*PhotoTagList);
+    PhotoList->JoinOkini(*PhotoOkiniList);
+    LayoutGrid();
+    FillGridCells();
+    StringGrid1->SetRow(0);
+    if (mode == FolderMode || mode == TagMode)
+        UpdateFavouriteButtons(StringGrid1->Row());
+}
+
+void TForm31::ShowImportedFolder(const QString& dateDirName) {
+    if (ComboBox3->currentIndex() != FolderMode)
+        return;
+    FillFilterCombo();
+    SelectComboText(FormatFolderCaption(dateDirName), ComboBox1);
+    ComboBox1Change();
+}
+
+void TForm31::ClearGridCells() {
+    StringGrid1->BeginUpdate();
+    for (int row = 0; row < StringGrid1->RowCount(); ++row) {
+        StringGrid1->SetObjects(row, nullptr);
+        StringGrid1->SetRowHint(row, {});
+        for (int col = 0; col < 3; ++col)
+            StringGrid1->SetCells(col, row, {});
+    }
+    StringGrid1->EndUpdate();
+}
+
+void TForm31::LayoutGrid() {
+    ClearGridCells();
+    StringGrid1->SetColWidths(0, NumberColumnWidth);
+    StringGrid1->SetColWidths(1, ThumbnailColumnWidth);
+    StringGrid1->SetRowCount(std::max<int>(1, int(PhotoList->Count())));
+    StringGrid1->SetRowHeights(RowHeight);
+}
+
+void TForm31::FillGridCells() {
+    StringGrid1->BeginUpdate();
+    const int rows = std::min<int>(int(PhotoList->Count()), StringGrid1->RowCount());
+    for (int row = 0; row < rows; ++row) {
+        TPhoto* photo = PhotoList->Items(row);
+        StringGrid1->SetCells(0, row, QString::number(row + 1));
+        StringGrid1->SetCells(1, row, {});
+        StringGrid1->SetCells(2, row, photo->InfoText());
+        StringGrid1->SetObjects(row, photo);
+        StringGrid1->SetRowHint(row, ReadFailureText(*photo));
+    }
+    StringGrid1->EndUpdate();
+}
+
+void TForm31::RefreshGridCells() {
+    FillGridCells();
+}
+
+void TForm31::StringGrid1DrawCell(QPainter& canvas, int col, int row, const QRect& rect,
+                                  const TGridDrawState& state) {
+    Q_UNUSED(state);
+    TPhoto* photo = PhotoOfRow(row);
+    if (!photo)
+        return;
+    // A read that fails is kept in the photo and shown in the row: a message box raised from
+    // inside a paint would repaint the grid beneath it and fail again, box after box.
+    if (col == 2 && photo->NeedsExif()) {
+        try {
+            photo->ReadExif();
+        } catch (const std::exception&) {
+            ShowReadFailure(row, *photo);
+        }
+        StringGrid1->SetCells(2, row, photo->InfoText());
+    } else if (col == 1) {
+        if (photo->NeedsThumbnail()) {
+            try {
+                photo->LoadThumbnail();
+            } catch (const std::exception&) {
+                ShowReadFailure(row, *photo);
+            }
+        }
+        DrawThumbnail(canvas, rect, *photo);
+    }
+}
+
+void TForm31::ShowReadFailure(int row, const TPhoto& photo) {
+    StringGrid1->SetRowHint(row, ReadFailureText(photo));
+}
+
+void TForm31::DrawThumbnail(QPainter& canvas, const QRect& rect, const TPhoto& photo) const {
+    const bool failed = photo.ThumbnailState() == TReadState::Failed;
+    QImage picture;
+    QPoint place = rect.topLeft() + QPoint(ThumbnailInset, ThumbnailInset);
+    if (photo.ThumbnailLoaded && !failed) {
+        picture = photo.Thumbnail.ToImage();
+    } else if (failed) {
+        picture = FNoThumbnail;
+        place += QPoint((130 - picture.width()) / 2, (130 - picture.height()) / 2);
+    }
+    if (picture.isNull())
+        return;
+    if (photo.Favourite) {
+        // The mark goes onto a copy: the photo's own thumbnail stays as it was read.
+        QImage scratch = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&scratch);
+        painter.drawImage(FavouriteMarkPlace, FavouriteMarkPlace, FFavouriteMark);
+        painter.end();
+        picture = scratch;
+    }
+    canvas.drawImage(place, picture);
+}
+
+void TForm31::StringGrid1SelectCell(int col, int row) {
+    Q_UNUSED(col);
+    TPhoto* photo = PhotoOfRow(row);
+    if (row < 0 || PhotoList->IsEmpty() || !photo)
+        return;
+    if (Form32 && Form32->isVisible())
+        Form32->ShowPhoto(photo);
+    UpdateFavouriteButtons(row);
+}
+
+void TForm31::StringGrid1MouseDown(Qt::MouseButton button, const QPoint& position) {
+    if (button != Qt::RightButton)
+        return;
+    const int row = StringGrid1->RowAt(position);
+    if (row >= 0)
+        StringGrid1->SetRow(row);
+}
+
+void TForm31::UpdateFavouriteButtons(int row) {
+    const int mode = ComboBox3->currentIndex();
+    if (mode == FavouritesMode) {
+        BitBtn7->hide();
+        BitBtn4->hide();
+        return;
+    }
+    BitBtn7->show();
+    BitBtn4->hide();
+    const TPhoto* photo = PhotoOfRow(row);
+    if (row >= 0 && !PhotoList->IsEmpty() && photo) {
+        BitBtn7->setVisible(!photo->Favourite);
+        BitBtn4->setVisible(photo->Favourite);
+    }
+}
+
+void TForm31::StringGrid1DblClick() {
+    const int row = StringGrid1->Row();
+    TPhoto* photo = PhotoOfRow(row);
+    if (row < 0 || PhotoList->IsEmpty() || !photo || !Form32)
+        return;
+    Form32->ShowPhoto(photo);
+    Form32->show();
+    Form32->raise();
+    Form32->activateWindow();
+}
+
+void TForm31::PopupActionBar1Popup() {
+    const int row = StringGrid1->Row();
+    const TPhoto* photo = PhotoOfRow(row);
+    const bool onPhoto = row >= 0 && !PhotoList->IsEmpty() && photo;
+    N2->setEnabled(onPhoto);
+    N1->setEnabled(onPhoto && FileExists(photo->DirPath + photo->FileName));
+}
+
+void TForm31::N1Click() {
+    if (const TPhoto* photo = PhotoOfRow(StringGrid1->Row()))
+        QGuiApplication::clipboard()->setText(photo->DirPath + photo->FileName);
+}
+
+void TForm31::N2Click() {
+    if (const TPhoto* photo = PhotoOfRow(StringGrid1->Row()))
+        QGuiApplication::clipboard()->setText(photo->ReducedDir() + photo->FileName);
+}
+
+TPhoto* TForm31::GetCurrentPhoto() {
+    return PhotoOfRow(StringGrid1->Row());
+}
+
+TPhoto* TForm31::SelectPreviousPhoto() {
+    const int row = StringGrid1->Row();
+    if (row <= 0)
+        return nullptr;
+    StringGrid1->SetRow(row - 1);
+    return PhotoOfRow(row - 1);
+}
+
+TPhoto* TForm31::SelectNextPhoto() {
+    const int row = StringGrid1->Row();
+    if (row < 0 || row >= StringGrid1->RowCount() - 1)
+        return nullptr;
+    StringGrid1->SetRow(row + 1);
+    return PhotoOfRow(row + 1);
+}
+
+void TForm31::TabSheet2Show() {
+    StringGrid1->setFocus();
+}
