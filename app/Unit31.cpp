@@ -74,6 +74,7 @@ void TForm31::CreateControls() {
     TabSheet6 = addTab("TabSheet6", QStringLiteral("お気に入り"));
     CreateAlbumHeader();
     CreateAlbumPage();
+    ConnectPhotoCommands();
 }
 
 QToolButton* TForm31::CreateIconButton(const char* name, const QString& hint, const QString& icon) {
@@ -284,10 +285,6 @@ void TForm31::BitBtn5Click() {
     if (failure)
         std::rethrow_exception(failure);
     ShowImportedFolder(dateDirName);
-}
-
-void TForm31::DeletePhoto(TPhoto* photo) {
-    Q_UNUSED(photo);
 }
 
 void SelectComboText(const QString& text, QComboBox* combo) {
