@@ -140,8 +140,8 @@ void TForm31::DeletePhoto(TPhoto* photo) {
     // The viewer may still name the photo while hidden; it must not outlive the record.
     if (Form32 && Form32->CurrentPhoto == photo)
         Form32->CurrentPhoto = nullptr;
-    // The rows let go of the photo before it is freed.
-    ClearGridCells();
+    // LayoutGrid clears every row's reference before the row count changes, so no selection
+    // handler meets the freed photo.
     PhotoList->Remove(photo);
     LayoutGrid();
     FillGridCells();
