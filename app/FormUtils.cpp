@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <algorithm>
 
 #include "imaging/TurboImg.h"
 
@@ -46,6 +47,18 @@ void SetPixelFont(QWidget* control, int pixels) {
     QFont font = control->font();
     font.setPixelSize(pixels);
     control->setFont(font);
+}
+
+void KeepLabelInside(QLabel* label, int margin) {
+    const int room = label->parentWidget()->width() - 2 * margin;
+    label->adjustSize();
+    for (int pixels = label->font().pixelSize(); label->width() > room && pixels > 9; --pixels) {
+        SetPixelFont(label, pixels - 1);
+        label->adjustSize();
+    }
+    const int right = label->parentWidget()->width() - margin;
+    if (label->geometry().right() >= right)
+        label->move(std::max(margin, right - label->width()), label->y());
 }
 
 void CentreOnParent(QWidget* window) {

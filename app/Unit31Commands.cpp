@@ -145,6 +145,9 @@ void TForm31::DeletePhoto(TPhoto* photo) {
     PhotoList->Remove(photo);
     LayoutGrid();
     FillGridCells();
+    // The selection may have moved while the rows were empty, which left the star buttons
+    // showing the deleted photo's mark; the viewer's delete needs them right as well.
+    UpdateFavouriteButtons(StringGrid1->Row());
     if (removal.Failure) {
         // The photo is gone; only its emptied dated folder stayed. Told once, and the delete
         // stands.

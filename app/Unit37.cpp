@@ -17,7 +17,7 @@ TForm37::TForm37(QWidget* parent, QWidget* centreOn) : QDialog(parent), FCentreO
     Label1 = NewLabel(this, "Label1",
                       QStringLiteral("表示されている写真を削除してよろしいですか？"), {17, 16});
     SetPixelFont(Label1, 16);
-    Label1->adjustSize();
+    KeepLabelInside(Label1);
     TurboImage2 = NewPictureBox(this, "TurboImage2", QRect(102, 51, 130, 130));
     // Neither button is the default: Enter must never delete a photo by accident.
     Button1 = NewButton(this, "Button1", QStringLiteral("はい"), QRect(89, 202, 75, 25));

@@ -24,7 +24,7 @@ TForm38::TForm38(QWidget* parent, QWidget* centreOn) : QDialog(parent), FCentreO
     Label1 = NewLabel(this, "Label1",
                       QStringLiteral("※タグをカンマ（半角）区切りで入力してください。"), {44, 207});
     SetPixelFont(Label1, 15);
-    Label1->adjustSize();
+    KeepLabelInside(Label1);
     Label2 = NewLabel(this, "Label2", QStringLiteral("例）トマト,収穫"), {57, 231});
     SetPixelFont(Label2, 13);
     Label2->adjustSize();

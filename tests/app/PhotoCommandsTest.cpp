@@ -292,11 +292,17 @@ TEST_F(PhotoCommandsTest, ViewerDeleteShowsThePhotoSelectedAfterwards) {
     AddPhoto(QStringLiteral("a.JPG"), 60, 45);
     AddPhoto(QStringLiteral("b.JPG"), 45, 60);
     TForm31& form = Start();
+    // The deleted photo is a favourite, the one left is not: the star buttons must follow.
+    form.StringGrid1->SetRow(1);
+    form.BitBtn7->click();
     form.StringGrid1->SetRow(0);
-    const QString other = NameAt(1);
+    const QString other = NameAt(0);
+    form.StringGrid1->SetRow(1);
     View();
     Answer(true);
     Viewer.Del1->trigger();
+    EXPECT_FALSE(form.BitBtn7->isHidden());
+    EXPECT_TRUE(form.BitBtn4->isHidden());
     ASSERT_EQ(form.PhotoList->Count(), 1);
     EXPECT_TRUE(Viewer.isVisible());
     EXPECT_EQ(Viewer.CurrentPhoto, form.GetCurrentPhoto());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -69,6 +70,18 @@ TEST_F(PhotoDialogsTest, DeleteDialogAnswers) {
         });
         EXPECT_EQ(dialog.exec(), c.Result);
         EXPECT_EQ(shown, QSize(98, 130));
+    }
+}
+
+TEST_F(PhotoDialogsTest, TextsStayWholeInsideTheDialogs) {
+    TForm37 deleteDialog;
+    TForm38 tagDialog;
+    for (const QDialog* dialog : std::initializer_list<const QDialog*>{&deleteDialog, &tagDialog}) {
+        for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+            EXPECT_TRUE(dialog->rect().contains(label->geometry()))
+                << label->text().toStdString() << " in " << dialog->windowTitle().toStdString();
+            EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        }
     }
 }
 
