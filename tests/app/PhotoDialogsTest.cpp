@@ -16,153 +16,113 @@ using namespace PhotoFixture;
 
 namespace {
 
-class PhotoDialogsTest : public ::testing::Test {
-protected:
-    PhotoDialogsTest() {
-        QImage thumbnail(98, 130, QImage::Format_RGB32);
-        thumbnail.fill(Qt::green);
-        Photo.Thumbnail = TBitmap::FromImage(thumbnail);
-        Photo.Tags = QStringLiteral("収穫");
-        for (const char* name : {"トマト", "ナス", ""}) {
-            auto tag = std::make_unique<TTag>();
-            tag->Name = QString::fromUtf8(name);
-            Tags.Add(std::move(tag));
-        }
-    }
-
-    int RunTagDialog(const std::function<void(TForm38&)>& script) {
-        TForm38 dialog;
-        dialog.Photo = &Photo;
-        dialog.TagList = &Tags;
-        WhenModal<TForm38>(script);
-        return dialog.exec();
-    }
-
-    TPhoto Photo;
-    TTagList Tags;
-};
-
-TEST_F(PhotoDialogsTest, DeleteDialogAnswers) {
-    struct TCase {
+TEST(PhotoDialogs, DeleteDialogSaysYesOnlyByItsYesButton) {
+    TPhoto photo;
+    QImage thumbnail(98, 130, QImage::Format_RGB32);
+    thumbnail.fill(Qt::green);
+    photo.Thumbnail = TBitmap::FromImage(thumbnail);
+    const struct {
         const char* Name;
         std::function<void(TForm37&)> Script;
         int Result;
-    };
-    const TCase cases[] = {
+    } cases[] = {
         {"はい", [](TForm37& d) { d.Button1->click(); }, TForm37::mrYes},
         {"いいえ", [](TForm37& d) { d.Button2->click(); }, TForm37::mrCancel},
         {"frame", [](TForm37& d) { d.close(); }, TForm37::mrCancel},
-        {"Enter",
+        {"Enter is no answer",
          [](TForm37& d) {
              QTest::keyClick(&d, Qt::Key_Return);
              d.Button2->click();
          },
          TForm37::mrCancel},
     };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
+    for (const auto& c : cases) {
         TForm37 dialog;
-        dialog.Photo = &Photo;
+        dialog.Photo = &photo;
         QSize shown;
         WhenModal<TForm37>([&](TForm37& d) {
             shown = d.TurboImage2->Picture().Size();
             c.Script(d);
         });
-        EXPECT_EQ(dialog.exec(), c.Result);
-        EXPECT_EQ(shown, QSize(98, 130));
+        EXPECT_EQ(dialog.exec(), c.Result) << c.Name;
+        EXPECT_EQ(shown, QSize(98, 130)) << c.Name;
     }
 }
 
-TEST_F(PhotoDialogsTest, TextsStayWholeInsideTheDialogs) {
+TEST(PhotoDialogs, TagDialogEditsOnlyOnOk) {
+    TTagList names;
+    for (const char* name : {"トマト", "ナス", ""}) {
+        auto tag = std::make_unique<TTag>();
+        tag->Name = QString::fromUtf8(name);
+        names.Add(std::move(tag));
+    }
+    const struct {
+        const char* Name;
+        QString Start;
+        int Choice;  // -1: none
+        int Adds;
+        QString Typed;  // replaces the edit's text when not null
+        bool Ok;
+        QString Expected;
+    } cases[] = {
+        {"追加 twice on empty", QString(), 0, 2, QString(), true, "トマト,トマト"},
+        {"追加 after text", "収穫", 1, 1, QString(), true, "収穫,ナス"},
+        {"nothing chosen", "収穫", -1, 1, QString(), true, "収穫"},
+        {"empty name", "収穫", 2, 1, QString(), true, "収穫"},
+        {"typed as is", "収穫", -1, 0, " a,,b ", true, " a,,b "},
+        {"no control characters", "", -1, 0, "a\tb\x01", true, "ab"},
+        {"cancel", "収穫", 0, 1, "別", false, "収穫"},
+    };
+    for (const auto& c : cases) {
+        TPhoto photo;
+        photo.Tags = c.Start;
+        TForm38 dialog;
+        dialog.Photo = &photo;
+        dialog.TagList = &names;
+        QString shown;
+        int chosen = 0;
+        WhenModal<TForm38>([&](TForm38& d) {
+            shown = d.Edit1->text();
+            chosen = d.ComboBox1->currentIndex();
+            d.ComboBox1->setCurrentIndex(c.Choice);
+            for (int i = 0; i < c.Adds; ++i)
+                d.Button3->click();
+            if (!c.Typed.isNull())
+                d.Edit1->setText(c.Typed);
+            (c.Ok ? d.Button1 : d.Button2)->click();
+        });
+        EXPECT_EQ(dialog.exec(), c.Ok ? TForm38::mrOk : TForm38::mrCancel) << c.Name;
+        EXPECT_EQ(photo.Tags, c.Expected) << c.Name;
+        EXPECT_EQ(shown, c.Start) << c.Name;
+        EXPECT_EQ(chosen, -1) << c.Name;
+        EXPECT_EQ(dialog.ComboBox1->count(), 3) << c.Name;
+    }
+}
+
+TEST(PhotoDialogs, StorableTagTextDropsWhatTheStoreCannotKeep) {
+    const struct {
+        QString In, Out;
+    } cases[] = {
+        {"a\tb\r\nc", "abc"},
+        {QString::fromUtf16(u"x\u007f\u0085y"), "xy"},
+        {QString::fromUtf16(u"\U0001F345,トマト"), QString::fromUtf16(u"\U0001F345,トマト")},
+        {QString(QChar(0xD83C)) + u'a' + QChar(0xDC00), "a"},
+        {QString::fromUtf16(u"a\uFFFEb\uFFFF"), "ab"},
+        {" a , ,\"b,c\" ", " a , ,\"b,c\" "},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(StorableTagText(c.In), c.Out) << c.In.toStdString();
+}
+
+TEST(PhotoDialogs, TextsStayWholeInsideTheDialogs) {
     TForm37 deleteDialog;
     TForm38 tagDialog;
     for (const QDialog* dialog : std::initializer_list<const QDialog*>{&deleteDialog, &tagDialog}) {
         for (const QLabel* label : dialog->findChildren<QLabel*>()) {
-            EXPECT_TRUE(dialog->rect().contains(label->geometry()))
-                << label->text().toStdString() << " in " << dialog->windowTitle().toStdString();
+            EXPECT_TRUE(dialog->rect().contains(label->geometry())) << label->text().toStdString();
             EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
         }
     }
-}
-
-TEST_F(PhotoDialogsTest, TagDialogShowsTagsAndNamesWithNoneChosen) {
-    QString edit;
-    QStringList names;
-    int chosen = 0;
-    RunTagDialog([&](TForm38& d) {
-        edit = d.Edit1->text();
-        for (int i = 0; i < d.ComboBox1->count(); ++i)
-            names.append(d.ComboBox1->itemText(i));
-        chosen = d.ComboBox1->currentIndex();
-        d.Button2->click();
-    });
-    EXPECT_EQ(edit, QStringLiteral("収穫"));
-    EXPECT_EQ(names, (QStringList{"トマト", "ナス", ""}));
-    EXPECT_EQ(chosen, -1);
-}
-
-TEST_F(PhotoDialogsTest, AddAppendsTheChosenName) {
-    struct TCase {
-        const char* Name;
-        QString Start;
-        int Choice;  // -1: none
-        int Presses;
-        QString Expected;
-    };
-    const TCase cases[] = {
-        {"twice on empty", QString(), 0, 2, QStringLiteral("トマト,トマト")},
-        {"after text", QStringLiteral("収穫"), 1, 1, QStringLiteral("収穫,ナス")},
-        {"nothing chosen", QStringLiteral("収穫"), -1, 1, QStringLiteral("収穫")},
-        {"empty name", QStringLiteral("収穫"), 2, 1, QStringLiteral("収穫")},
-    };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        Photo.Tags = c.Start;
-        const int result = RunTagDialog([&](TForm38& d) {
-            d.ComboBox1->setCurrentIndex(c.Choice);
-            for (int i = 0; i < c.Presses; ++i)
-                d.Button3->click();
-            d.Button1->click();
-        });
-        EXPECT_EQ(result, TForm38::mrOk);
-        EXPECT_EQ(Photo.Tags, c.Expected);
-    }
-}
-
-TEST_F(PhotoDialogsTest, CancelAndFrameLeaveThePhoto) {
-    for (bool byFrame : {false, true}) {
-        const int result = RunTagDialog([byFrame](TForm38& d) {
-            d.Edit1->setText(QStringLiteral("別の"));
-            byFrame ? void(d.close()) : d.Button2->click();
-        });
-        EXPECT_EQ(result, TForm38::mrCancel);
-        EXPECT_EQ(Photo.Tags, QStringLiteral("収穫"));
-    }
-}
-
-TEST_F(PhotoDialogsTest, OkKeepsTheTextButNoControlCharacter) {
-    RunTagDialog([](TForm38& d) {
-        d.Edit1->setText(QStringLiteral(" トマト,,トマト\t,収穫\x01"));
-        d.Button1->click();
-    });
-    EXPECT_EQ(Photo.Tags, QStringLiteral(" トマト,,トマト,収穫"));
-}
-
-TEST(StorableTagText, DropsWhatTheStoreCannotKeep) {
-    const QChar lowAlone(0xDC00);
-    const QChar highAlone(0xD83C);
-    const struct {
-        QString In, Out;
-    } cases[] = {
-        {QStringLiteral("a\tb\r\nc"), QStringLiteral("abc")},
-        {QString::fromUtf16(u"x\u007f\u0085y"), QStringLiteral("xy")},
-        {QString::fromUtf16(u"\U0001F345,トマト"), QString::fromUtf16(u"\U0001F345,トマト")},
-        {QString(highAlone) + QStringLiteral("a") + lowAlone, QStringLiteral("a")},
-        {QString::fromUtf16(u"a\uFFFEb\uFFFF"), QStringLiteral("ab")},
-        {QStringLiteral(" a , ,\"b,c\" "), QStringLiteral(" a , ,\"b,c\" ")},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(StorableTagText(c.In), c.Out) << c.In.toStdString();
 }
 
 }  // namespace
