@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <algorithm>
 
 #include "imaging/TurboImg.h"
 
@@ -48,6 +49,18 @@ void SetPixelFont(QWidget* control, int pixels) {
     control->setFont(font);
 }
 
+void KeepLabelInside(QLabel* label, int margin) {
+    const int room = label->parentWidget()->width() - 2 * margin;
+    label->adjustSize();
+    for (int pixels = label->font().pixelSize(); label->width() > room && pixels > 9; --pixels) {
+        SetPixelFont(label, pixels - 1);
+        label->adjustSize();
+    }
+    const int right = label->parentWidget()->width() - margin;
+    if (label->geometry().right() >= right)
+        label->move(std::max(margin, right - label->width()), label->y());
+}
+
 void CentreOnParent(QWidget* window) {
     const QWidget* parent = window->parentWidget() ? window->parentWidget()->window() : nullptr;
     QRect area;
@@ -56,6 +69,16 @@ void CentreOnParent(QWidget* window) {
     } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         area = screen->availableGeometry();
     }
+    if (area.isValid())
+        window->move(area.center() - window->rect().center());
+}
+
+void CentreOnWindow(QWidget* window, const QWidget* target) {
+    if (!target) {
+        CentreOnParent(window);
+        return;
+    }
+    const QRect area = target->window()->frameGeometry();
     if (area.isValid())
         window->move(area.center() - window->rect().center());
 }

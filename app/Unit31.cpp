@@ -75,6 +75,7 @@ void TForm31::CreateControls() {
     TabSheet6 = addTab("TabSheet6", QStringLiteral("お気に入り"));
     CreateAlbumHeader();
     CreateAlbumPage();
+    ConnectPhotoCommands();
 }
 
 QToolButton* TForm31::CreateIconButton(const char* name, const QString& hint, const QString& icon) {
@@ -302,10 +303,6 @@ void TForm31::BitBtn9Click() {
     FillSaveDirCombo();
     SelectComboText(chosen, ComboBox2);
     ComboBox2Change();
-}
-
-void TForm31::DeletePhoto(TPhoto* photo) {
-    Q_UNUSED(photo);
 }
 
 void SelectComboText(const QString& text, QComboBox* combo) {

@@ -108,6 +108,11 @@ public slots:
     void N1Click();
     void N2Click();
     void TabSheet2Show();
+    // The photo commands.
+    void BitBtn2Click();
+    void BitBtnClick(QObject* sender);  // BitBtn7 or BitBtn4
+    void BitBtn8Click();
+    void BitBtn10Click();
 
 public:
     // The grid's events.
@@ -130,6 +135,10 @@ private:
     void ArrangeAlbumPage();
     void DrawThumbnail(QPainter& canvas, const QRect& rect, const TPhoto& photo) const;
     void ShowReadFailure(int row, const TPhoto& photo);
+    void ConnectPhotoCommands();
+    // True when a row is selected and the list is not empty; with no row selected shows the
+    // message and gives the grid the focus.
+    bool PhotoChosen(const QString& message);
     void StartWebPages();
     void StartFavouriteSites();
     QToolButton* CreateIconButton(const char* name, const QString& hint, const QString& icon);

@@ -16,6 +16,7 @@
 #include "app/Unit32.h"
 #include "controls/StringGrid1.h"
 #include "platform/Cp932.h"
+#include "platform/KavroApplication.h"
 #include "platform/WaitCursor.h"
 
 namespace {
@@ -407,8 +408,15 @@ void TForm31::StringGrid1SelectCell(int col, int row) {
     TPhoto* photo = PhotoOfRow(row);
     if (row < 0 || PhotoList->IsEmpty() || !photo)
         return;
-    if (Form32 && Form32->isVisible())
-        Form32->ShowPhoto(photo);
+    if (Form32 && Form32->isVisible()) {
+        // The selection moves inside the grid's own handling: a photo that cannot be shown is
+        // reported here, and the viewer keeps its picture.
+        try {
+            Form32->ShowPhoto(photo);
+        } catch (const std::exception& error) {
+            ReportError(error);
+        }
+    }
     UpdateFavouriteButtons(row);
 }
 

@@ -6,6 +6,7 @@
 #include "model/OwningList.h"
 #include "model/PhotoFolders.h"
 #include "model/PhotoRecords.h"
+#include "model/PhotoRemoval.h"
 #include "model/PhotoSaveDirList.h"
 #include "model/PhotoSetting.h"
 #include "model/Pictures.h"

@@ -163,6 +163,12 @@ int CountFiles(const QString& dir) {
                 Dialogs::ShowMessage(QStringLiteral("ファイル数の取得に失敗しました。"));
             return count;
         }
+        // A regular file always counts; the listing says so without a stat per file, which
+        // the delete command's check of a large "reduce/" would otherwise pay for each photo.
+        if (entry->d_type == DT_REG) {
+            ++count;
+            continue;
+        }
         // A plain folder is a real folder (not a link) that is neither hidden (a leading '.')
         // nor read-only; everything else counts.
         struct stat info {};

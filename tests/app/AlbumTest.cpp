@@ -47,12 +47,13 @@ class AlbumTest : public ::testing::Test {
 protected:
     QString SaveDir() const { return Folder.Path() + QStringLiteral("data/photo/"); }
     QString DatedPath(const QString& dir = Dated) const { return SaveDir() + dir + u'/'; }
-    // A photo's full-size file, reduced copy and green thumbnail of 40 x 30.
+    // A photo's full-size file, reduced copy of 60 x 45 and green thumbnail of 40 x 30.
     void AddPhoto(const QString& name, const QString& dir = Dated,
                   const QByteArray& fullSize = FullSize("2024:07:01 09:00:00")) {
         const QString base = QStringLiteral("data/photo/") + dir + u'/';
         Folder.WriteFile(base + name, fullSize);
-        Folder.WriteFile(base + QStringLiteral("reduce/") + name, "reduced");
+        Folder.MakeDir(base + QStringLiteral("reduce"));
+        TJpegBuilder(60, 45).WriteTo(DatedPath(dir) + "reduce/" + name);
         Folder.MakeDir(base + QStringLiteral("thumbnail"));
         TJpegBuilder(40, 30).Solid(0, 200, 0).WriteTo(DatedPath(dir) + "thumbnail/" + name);
     }

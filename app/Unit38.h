@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TTagList;
+class TTurboImage;
+struct TPhoto;
+
+// The tag dialog: the photo's thumbnail, its tag text to edit and the tag names already in use
+// to add from. OK stores the text in the photo's Tags; cancel and closing by the frame leave the
+// photo as it was.
+class TForm38 : public QDialog {
+    Q_OBJECT
+public:
+    enum TResult { mrCancel = QDialog::Rejected, mrOk = QDialog::Accepted };
+
+    // centreOn: the window the dialog is centred on (the main window), whoever owns it.
+    explicit TForm38(QWidget* parent = nullptr, QWidget* centreOn = nullptr);
+
+    TPhoto* Photo = nullptr;            // not owned
+    const TTagList* TagList = nullptr;  // not owned
+
+    TTurboImage* TurboImage2 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QPushButton* Button3 = nullptr;  // "追加"
+    QPushButton* Button1 = nullptr;  // "OK"
+    QPushButton* Button2 = nullptr;  // "キャンセル"
+
+public slots:
+    void FormShow();
+    void Button3Click();
+    void Button1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* FCentreOn;
+    bool FShown = false;
+};
+
+// The text with every character removed that the tag store cannot keep in its file: control
+// characters (tab and line breaks included), unpaired surrogates and the non-characters U+FFFE
+// and U+FFFF. Everything else, blanks and repeated commas included, stays as typed.
+QString StorableTagText(const QString& text);
