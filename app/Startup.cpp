@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include "app/SitePages.h"
 #include "app/Unit31.h"
 #include "app/Unit32.h"
 #include "platform/Dialogs.h"
@@ -14,6 +15,10 @@ namespace Startup {
 void PrepareWebEngine() {
     if (::geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // The web views share their rendering context with the windows; Qt wants this set before the
+    // application object exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    PrepareSitePages();
 }
 
 bool ClaimSingleInstance(TSingleInstanceLock& lock) {

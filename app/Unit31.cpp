@@ -4,20 +4,28 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/SitePages.h"
 #include "app/Unit32.h"
 #include "app/Unit33.h"
 #include "app/Unit40.h"
+#include "app/Unit41.h"
+#include "app/WebBrowser.h"
 #include "controls/StringGrid1.h"
 #include "platform/Dialogs.h"
 #include "platform/KavroApplication.h"
 #include "platform/ProgramDir.h"
+#include "sites/Unit18.h"
+#include "sites/Unit19.h"
 
 namespace {
 
@@ -76,6 +84,75 @@ void TForm31::CreateControls() {
     CreateAlbumHeader();
     CreateAlbumPage();
     ConnectPhotoCommands();
+    CreateWebTabs();
+    CreateFavouritesTab();
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm31::PageControl1Change);
+}
+
+void TForm31::CreateWebTabs() {
+    InstallSitePages();
+    const auto fill = [](QWidget* tab, const char* name) {
+        auto* browser = new TWebBrowser(tab);
+        browser->setObjectName(QString::fromLatin1(name));
+        auto* layout = new QVBoxLayout(tab);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(browser);
+        return browser;
+    };
+    WebBrowser1 = fill(TabSheet1, "WebBrowser1");
+    WebBrowser3 = fill(TabSheet7, "WebBrowser3");
+}
+
+void TForm31::CreateFavouritesTab() {
+    auto* layout = new QVBoxLayout(TabSheet6);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setSpacing(6);
+    Label11 = new QLabel(
+        QStringLiteral(
+            "よく訪問するサイトや、参考にしているサイトを「追加」ボタンから登録します。"),
+        TabSheet6);
+    Label11->setObjectName(QStringLiteral("Label11"));
+    QFont font = Label11->font();
+    font.setPixelSize(12);
+    Label11->setFont(font);
+    layout->addWidget(Label11);
+
+    // The page shows what the user typed, unescaped: it runs no script and offers no menu.
+    WebBrowser2 = new TWebBrowser(TabSheet6);
+    WebBrowser2->setObjectName(QStringLiteral("WebBrowser2"));
+    WebBrowser2->LockDown();
+    layout->addWidget(WebBrowser2, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(4);
+    const auto addButton = [&](const char* name, const QString& caption) {
+        auto* button = new QPushButton(caption, TabSheet6);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setFixedSize(50, 23);
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+        return button;
+    };
+    Button26 = addButton("Button26", QStringLiteral("追加"));
+    Button27 = addButton("Button27", QStringLiteral("変更"));
+    Button28 = addButton("Button28", QStringLiteral("削除"));
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+    connect(Button26, &QPushButton::clicked, this, &TForm31::Button26Click);
+    connect(Button27, &QPushButton::clicked, this, &TForm31::Button27Click);
+    connect(Button28, &QPushButton::clicked, this, &TForm31::Button28Click);
+}
+
+void TForm31::PageControl1Change(int index) {
+    QWidget* tab = PageControl1->widget(index);
+    if (tab == TabSheet1)
+        TabSheet1Show();
+    else if (tab == TabSheet2)
+        TabSheet2Show();
+    else if (tab == TabSheet7)
+        TabSheet7Show();
+    else if (tab == TabSheet6)
+        TabSheet6Show();
 }
 
 QToolButton* TForm31::CreateIconButton(const char* name, const QString& hint, const QString& icon) {
@@ -110,6 +187,8 @@ void TForm31::CreateAlbumHeader() {
         CreateIconButton("BitBtn1", QStringLiteral("ヘルプ"), QStringLiteral(":/icons/help.png"));
     connect(BitBtn5, &QToolButton::clicked, this, &TForm31::BitBtn5Click);
     connect(BitBtn9, &QToolButton::clicked, this, &TForm31::BitBtn9Click);
+    connect(BitBtn1, &QToolButton::clicked, this, &TForm31::BitBtn1Click);
+    BitBtn1->setFocusPolicy(Qt::NoFocus);
     TabSheet2->installEventFilter(this);
     ArrangeAlbumHeader();
 }
@@ -130,8 +209,6 @@ bool TForm31::eventFilter(QObject* watched, QEvent* event) {
         ArrangeAlbumHeader();
         ArrangeAlbumPage();
     }
-    if (watched == TabSheet2 && event->type() == QEvent::Show)
-        TabSheet2Show();
     if (StringGrid1 && watched == StringGrid1->viewport()) {
         if (event->type() == QEvent::MouseButtonPress) {
             const auto* press = static_cast<QMouseEvent*>(event);
@@ -154,6 +231,7 @@ void TForm31::FormCreate() {
     PhotoTagList = std::make_unique<TPhotoTagList>();
     PhotoList = std::make_unique<TPhotoList>();
     TagList = std::make_unique<TTagList>();
+    OkiniList = std::make_unique<TOkiniList>();
 }
 
 void TForm31::FormDestroy() {
@@ -164,6 +242,7 @@ void TForm31::FormDestroy() {
     TagList.reset();
     PhotoOkiniList.reset();
     PhotoTagList.reset();
+    OkiniList.reset();
 }
 
 void TForm31::showEvent(QShowEvent* event) {
@@ -188,12 +267,103 @@ void TForm31::FormShow() {
 }
 
 void TForm31::StartWebPages() {
-    // The "菜園情報" and "オススメ" tabs start loading the publisher's pages here once the web
-    // tabs are built.
+    // The pages load while the rest of the start-up runs; nothing waits for them.
+    WebBrowser1->Navigate(SiteBaseUrl + QStringLiteral("/info.html"));
+    WebBrowser3->Navigate(SiteBaseUrl + QStringLiteral("/osusume.html"));
 }
 
 void TForm31::StartFavouriteSites() {
-    // The favourite sites tab loads its list and shows its page here once that tab is built.
+    OkiniList->Load();
+    RefreshOkiniPage();
+}
+
+void TForm31::RefreshOkiniPage() {
+    // The waits let other handlers run, and one of them may close and destroy this window.
+    const QPointer<TForm31> self(this);
+    WebBrowser2->Navigate(QStringLiteral("about:blank"));
+    WebBrowser2->WaitUntilReady();
+    if (!self)
+        return;
+    OkiniList->WritePage(SiteBaseUrl + QStringLiteral("/okini.css"));
+    WebBrowser2->Navigate(TOkiniList::PageFilePath());
+    WebBrowser2->WaitUntilReady();
+}
+
+void TForm31::TabSheet1Show() {
+    CloseViewer();
+}
+
+void TForm31::TabSheet7Show() {
+    CloseViewer();
+}
+
+void TForm31::TabSheet6Show() {
+    CloseViewer();
+}
+
+void TForm31::TabSheet2Show() {
+    if (PhotoSetting->FirstStarting) {
+        BitBtn1Click();
+        PhotoSetting->FirstStarting = false;
+        PhotoSetting->Save();
+    }
+    StringGrid1->setFocus();
+}
+
+void TForm31::BitBtn1Click() {
+    TForm41 help(this);
+    help.HelpUrl = SiteBaseUrl + QStringLiteral("/help.html");
+    Dialogs::ExecModal(help);
+}
+
+void TForm31::Button26Click() {
+    int result = QDialog::Rejected;
+    {
+        TForm18 form(this);
+        form.OkiniList = OkiniList.get();
+        result = Dialogs::ExecModal(form);
+    }
+    if (result != QDialog::Accepted)
+        return;
+    OkiniList->Save();
+    RefreshOkiniPage();
+}
+
+// The chooser's ticked entry, or none when the user cancelled.
+static TOkini* ChooseOkini(QWidget* owner, TOkiniList* list) {
+    TForm19 chooser(owner);
+    chooser.OkiniList = list;
+    if (Dialogs::ExecModal(chooser) != QDialog::Accepted)
+        return nullptr;
+    return chooser.SelectedOkini;
+}
+
+void TForm31::Button27Click() {
+    TOkini* okini = ChooseOkini(this, OkiniList.get());
+    if (!okini)
+        return;
+    int result = QDialog::Rejected;
+    {
+        TForm18 form(this);
+        form.OkiniList = OkiniList.get();
+        form.Okini = okini;
+        result = Dialogs::ExecModal(form);
+    }
+    if (result != QDialog::Accepted)
+        return;
+    OkiniList->Save();
+    RefreshOkiniPage();
+}
+
+void TForm31::Button28Click() {
+    TOkini* okini = ChooseOkini(this, OkiniList.get());
+    if (!okini)
+        return;
+    if (!Dialogs::Confirm(okini->Name + QStringLiteral(" を削除します。よろしいですか？")))
+        return;
+    OkiniList->Remove(okini);
+    OkiniList->Save();
+    RefreshOkiniPage();
 }
 
 void TForm31::closeEvent(QCloseEvent* event) {

@@ -18,6 +18,8 @@ class QToolButton;
 class TForm32;
 class TMyStringGrid;
 struct TGridDrawState;
+class QPushButton;
+class TWebBrowser;
 
 // The main window: the page control with its four tabs, the album tab's folder combo and
 // buttons, and every model object of the program, which it owns for the life of the process.
@@ -38,9 +40,16 @@ public:
     QWidget* TabSheet6 = nullptr;  // "お気に入り"
     QLabel* Label3 = nullptr;
     QComboBox* ComboBox2 = nullptr;
-    QToolButton* BitBtn5 = nullptr;  // import
-    QToolButton* BitBtn9 = nullptr;  // settings
-    QToolButton* BitBtn1 = nullptr;  // help
+    QToolButton* BitBtn5 = nullptr;      // import
+    QToolButton* BitBtn9 = nullptr;      // settings
+    QToolButton* BitBtn1 = nullptr;      // help
+    TWebBrowser* WebBrowser1 = nullptr;  // "菜園情報"
+    TWebBrowser* WebBrowser3 = nullptr;  // "オススメ"
+    QLabel* Label11 = nullptr;
+    TWebBrowser* WebBrowser2 = nullptr;  // the favourite sites page
+    QPushButton* Button26 = nullptr;     // "追加"
+    QPushButton* Button27 = nullptr;     // "変更"
+    QPushButton* Button28 = nullptr;     // "削除"
 
     // The album page below the header.
     QFrame* Shape2 = nullptr;
@@ -65,6 +74,7 @@ public:
     std::unique_ptr<TPhotoTagList> PhotoTagList;
     std::unique_ptr<TPhotoList> PhotoList;
     std::unique_ptr<TTagList> TagList;
+    std::unique_ptr<TOkiniList> OkiniList;
 
     QString CurrentDir;         // the open folder, ending in '/'
     QString SiblingDir;         // the program folder + "data/NebelkaPhoto/"
@@ -82,6 +92,8 @@ public:
     void DeletePhoto(TPhoto* photo);
     // Hides the viewer when it is showing (mode and filter changes, commands, web tabs, close).
     void CloseViewer();
+    // Writes the favourite sites page anew and shows it, waiting for both loads.
+    void RefreshOkiniPage();
 
     // The album page's grid maintenance, which the photo commands use after a change.
     void ClearGridCells();
@@ -120,6 +132,13 @@ public:
                              const TGridDrawState& state);
     void StringGrid1SelectCell(int col, int row);
     void StringGrid1MouseDown(Qt::MouseButton button, const QPoint& position);
+    void BitBtn1Click();
+    void TabSheet1Show();
+    void TabSheet7Show();
+    void TabSheet6Show();
+    void Button26Click();
+    void Button27Click();
+    void Button28Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -130,6 +149,9 @@ protected:
 private:
     void CreateControls();
     void CreateAlbumHeader();
+    void CreateWebTabs();
+    void CreateFavouritesTab();
+    void PageControl1Change(int index);
     void ArrangeAlbumHeader();
     void CreateAlbumPage();
     void ArrangeAlbumPage();

@@ -493,6 +493,3 @@ TPhoto* TForm31::SelectNextPhoto() {
     return PhotoOfRow(row + 1);
 }
 
-void TForm31::TabSheet2Show() {
-    StringGrid1->setFocus();
-}

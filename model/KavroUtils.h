@@ -2,6 +2,7 @@
 
 // The model's one public header: settings, save folders, photo folders, the tag and favourite
 // stores, photo records, favourite sites and the picture routines.
+#include "model/FavouriteSites.h"
 #include "model/OkiniStore.h"
 #include "model/OwningList.h"
 #include "model/PhotoFolders.h"

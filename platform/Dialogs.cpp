@@ -1,6 +1,7 @@
 #include "platform/Dialogs.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -81,6 +82,11 @@ TFolderHandler& FolderHandler() {
     return handler;
 }
 
+TModalHandler& ModalHandler() {
+    static TModalHandler handler;
+    return handler;
+}
+
 TMsgResult Show(const TMessageRequest& request) {
     const TMessageHandler& handler = MessageHandler();
     return handler ? handler(request) : ShowRealMessage(request);
@@ -120,6 +126,11 @@ QString ChooseFolder(const TFolderRequest& request) {
     return handler ? handler(request) : ShowRealFolderChooser(request);
 }
 
+int ExecModal(QDialog& window) {
+    const TModalHandler& handler = ModalHandler();
+    return handler ? handler(window) : window.exec();
+}
+
 TMessageHandler SetMessageHandler(TMessageHandler handler) {
     return std::exchange(MessageHandler(), std::move(handler));
 }
@@ -130,6 +141,10 @@ TOpenFilesHandler SetOpenFilesHandler(TOpenFilesHandler handler) {
 
 TFolderHandler SetFolderHandler(TFolderHandler handler) {
     return std::exchange(FolderHandler(), std::move(handler));
+}
+
+TModalHandler SetModalHandler(TModalHandler handler) {
+    return std::exchange(ModalHandler(), std::move(handler));
 }
 
 }  // namespace Dialogs

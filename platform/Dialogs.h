@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <functional>
 
+class QDialog;
 class QWidget;
 
 // Every message box and file chooser of the program goes through this module, so that tests can
@@ -38,6 +39,7 @@ struct TFolderRequest {
 using TMessageHandler = std::function<TMsgResult(const TMessageRequest&)>;
 using TOpenFilesHandler = std::function<QStringList(const TOpenFilesRequest&)>;
 using TFolderHandler = std::function<QString(const TFolderRequest&)>;
+using TModalHandler = std::function<int(QDialog&)>;
 
 // The plain box with one OK button.
 void ShowMessage(const QString& text);
@@ -52,11 +54,16 @@ QStringList ChooseOpenFiles(const TOpenFilesRequest& request);
 // The folder chooser; an empty text when the user cancels.
 QString ChooseFolder(const TFolderRequest& request);
 
+// Shows one of the program's own windows modally and returns its result (QDialog::Accepted or
+// Rejected); tests replace it to drive the window or to answer for it.
+int ExecModal(QDialog& window);
+
 // Replace the handlers; each returns the handler it replaced. An empty handler restores the
 // real dialogs.
 TMessageHandler SetMessageHandler(TMessageHandler handler);
 TOpenFilesHandler SetOpenFilesHandler(TOpenFilesHandler handler);
 TFolderHandler SetFolderHandler(TFolderHandler handler);
+TModalHandler SetModalHandler(TModalHandler handler);
 
 // The title of plain message boxes: the program's name.
 QString ApplicationTitle();

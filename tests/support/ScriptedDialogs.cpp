@@ -1,5 +1,7 @@
 #include "tests/support/ScriptedDialogs.h"
 
+#include <QDialog>
+
 using namespace Dialogs;
 
 TScriptedDialogs::TScriptedDialogs() {
@@ -19,12 +21,19 @@ TScriptedDialogs::TScriptedDialogs() {
         FFolderRequests.append(request);
         return FFolderAnswers.isEmpty() ? QString() : FFolderAnswers.takeFirst();
     });
+    FOldModal = SetModalHandler([this](QDialog& window) {
+        FModalTitles.append(window.windowTitle());
+        if (FModalActions.isEmpty())
+            return int(QDialog::Rejected);
+        return FModalActions.takeFirst()(window);
+    });
 }
 
 TScriptedDialogs::~TScriptedDialogs() {
     SetMessageHandler(std::move(FOldMessage));
     SetOpenFilesHandler(std::move(FOldFiles));
     SetFolderHandler(std::move(FOldFolder));
+    SetModalHandler(std::move(FOldModal));
 }
 
 QStringList TScriptedDialogs::MessageTexts() const {

@@ -24,6 +24,14 @@ public:
         FOnMessage = std::move(action);
     }
 
+    // Runs in place of the next modal window of the program (see Dialogs::ExecModal) and gives
+    // its result. Without one, a modal window is not shown and answers Rejected.
+    void OnModalNext(std::function<int(QDialog&)> action) {
+        FModalActions.append(std::move(action));
+    }
+    // The titles of the modal windows the program opened, in order.
+    const QStringList& ModalTitles() const { return FModalTitles; }
+
     const QList<Dialogs::TMessageRequest>& Messages() const { return FMessages; }
     QStringList MessageTexts() const;
     const QList<Dialogs::TOpenFilesRequest>& FileRequests() const { return FFileRequests; }
@@ -38,6 +46,9 @@ private:
     QList<Dialogs::TOpenFilesRequest> FFileRequests;
     QList<Dialogs::TFolderRequest> FFolderRequests;
     std::function<void(const Dialogs::TMessageRequest&)> FOnMessage;
+    QList<std::function<int(QDialog&)>> FModalActions;
+    QStringList FModalTitles;
+    Dialogs::TModalHandler FOldModal;
     Dialogs::TMessageHandler FOldMessage;
     Dialogs::TOpenFilesHandler FOldFiles;
     Dialogs::TFolderHandler FOldFolder;

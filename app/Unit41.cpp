@@ -1,0 +1,29 @@
+#include "app/Unit41.h"
+
+#include <QVBoxLayout>
+
+#include "app/FormUtils.h"
+#include "app/SitePages.h"
+#include "app/WebBrowser.h"
+
+TForm41::TForm41(QWidget* parent) : QDialog(parent) {
+    InstallSitePages();
+    setObjectName(QStringLiteral("Form41"));
+    setWindowTitle(QStringLiteral("ヘルプ"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    WebBrowser1 = new TWebBrowser(this);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    layout->addWidget(WebBrowser1);
+    setFixedSize(455, 500);
+    CentreOnParent(this);
+}
+
+void TForm41::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TForm41::FormShow() {
+    WebBrowser1->Navigate(HelpUrl);
+}

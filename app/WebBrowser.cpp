@@ -1,0 +1,126 @@
+#include "app/WebBrowser.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QEventLoop>
+#include <QPointer>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineSettings>
+
+namespace {
+
+TOpenUrlHandler& OpenUrlHandler() {
+    static TOpenUrlHandler handler;
+    return handler;
+}
+
+// Receives the first navigation of a window that a link asked for, hands it to the default
+// browser and goes away; the program never shows a second browser window.
+class TExternalLinkPage : public QWebEnginePage {
+public:
+    using QWebEnginePage::QWebEnginePage;
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
+        if (!FDone) {
+            FDone = true;
+            OpenInDefaultBrowser(url);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    bool FDone = false;
+};
+
+}  // namespace
+
+TOpenUrlHandler SetOpenUrlHandler(TOpenUrlHandler handler) {
+    return std::exchange(OpenUrlHandler(), std::move(handler));
+}
+
+bool OpensInDefaultBrowser(const QUrl& url) {
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == u"http" || scheme == u"https" || scheme == u"mailto");
+}
+
+void OpenInDefaultBrowser(const QUrl& url) {
+    if (!OpensInDefaultBrowser(url))
+        return;
+    if (OpenUrlHandler())
+        OpenUrlHandler()(url);
+    else
+        QDesktopServices::openUrl(url);
+}
+
+TSitePage::TSitePage(QObject* parent) : QWebEnginePage(parent) {
+    settings()->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    connect(this, &QWebEnginePage::featurePermissionRequested, this,
+            [this](const QUrl& origin, Feature feature) {
+                setFeaturePermission(origin, feature, PermissionDeniedByUser);
+            });
+}
+
+QWebEnginePage* TSitePage::createWindow(WebWindowType) {
+    return new TExternalLinkPage(profile(), this);
+}
+
+TWebBrowser::TWebBrowser(QWidget* parent) : QWebEngineView(parent) {
+    setPage(new TSitePage(this));
+    connect(page(), &QWebEnginePage::loadingChanged, this, &TWebBrowser::LoadingChanged);
+    connect(page(), &QWebEnginePage::renderProcessTerminated, this,
+            [this] { SetState(TReadyState::Complete); });
+}
+
+void TWebBrowser::LockDown() {
+    QWebEngineSettings* settings = page()->settings();
+    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+void TWebBrowser::Navigate(const QString& address) {
+    const QUrl url = QDir::isAbsolutePath(address) ? QUrl::fromLocalFile(address) : QUrl(address);
+    FRequested = url;
+    FStarted.clear();
+    ++FNavigation;
+    SetState(TReadyState::Loading);
+    load(url);
+}
+
+void TWebBrowser::LoadingChanged(const QWebEngineLoadingInfo& info) {
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+        FStarted = info.url();
+        return;
+    }
+    // The end of a load that an earlier navigation started is not the end of the last one.
+    const bool current =
+        info.url() == FRequested || (!FStarted.isEmpty() && info.url() == FStarted);
+    if (current)
+        SetState(TReadyState::Complete);
+}
+
+void TWebBrowser::SetState(TReadyState state) {
+    FState = state;
+    emit ReadyStateChanged();
+}
+
+void TWebBrowser::WaitUntilReady() {
+    if (FState != TReadyState::Loading)
+        return;
+    QEventLoop loop;
+    const quint64 awaited = FNavigation;
+    const QPointer<TWebBrowser> self(this);
+    const auto quitWhenDone = [&] {
+        if (!self || FNavigation != awaited || FState != TReadyState::Loading)
+            loop.quit();
+    };
+    connect(this, &TWebBrowser::ReadyStateChanged, &loop, quitWhenDone);
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, &loop, &QEventLoop::quit);
+    loop.exec();
+}

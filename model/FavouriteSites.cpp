@@ -1,0 +1,132 @@
+#include "model/FavouriteSites.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "model/XmlStore.h"
+#include "platform/AtomicFile.h"
+#include "platform/Cp932.h"
+#include "platform/Dialogs.h"
+#include "platform/Exception.h"
+#include "platform/ProgramDir.h"
+#include "platform/XmlDocument.h"
+
+namespace {
+
+const QString StoreName = QStringLiteral("OkiniList");
+
+// A fresh install has no "data" folder yet; its first save must not fail for that.
+void MakeFolderOf(const QString& filePath) {
+    QDir().mkpath(QFileInfo(filePath).absolutePath());
+}
+
+// The text of the entry's first child element of that name; an entry without it is broken.
+QString ChildText(const TXmlNode& node, const QString& name) {
+    const TXmlNode child = node.SelectSingleNode(name);
+    if (child.IsNull())
+        throw Exception(QStringLiteral("\"%1\" がありません").arg(name));
+    return child.Text();
+}
+
+void AppendPageText(QByteArray& page, const QString& text) {
+    bool lossless = true;
+    const QByteArray encoded = Cp932::Encode(text, &lossless);
+    if (lossless) {
+        page += encoded;
+        return;
+    }
+    for (const char32_t codePoint : text.toUcs4()) {
+        const QString character = QString::fromUcs4(&codePoint, 1);
+        const QByteArray one = Cp932::Encode(character, &lossless);
+        page += lossless ? one : "&#" + QByteArray::number(uint(codePoint)) + ';';
+    }
+}
+
+}  // namespace
+
+QString TOkiniList::XmlFilePath() {
+    return ProgramDir() + QStringLiteral("data/OkiniList.xml");
+}
+
+QString TOkiniList::PageFilePath() {
+    return ProgramDir() + QStringLiteral("data/OkiniList.html");
+}
+
+void TOkiniList::Load() {
+    const QString path = XmlFilePath();
+    if (!QFileInfo(path).isFile())
+        return;
+    try {
+        TXmlDocument document;
+        document.Load(path);
+        for (const TXmlNode& node : document.SelectNodes(QStringLiteral("/data/okini"))) {
+            auto entry = std::make_unique<TOkini>();
+            entry->Name = ChildText(node, QStringLiteral("name"));
+            entry->Url = ChildText(node, QStringLiteral("url"));
+            entry->Memo = ChildText(node, QStringLiteral("memo"));
+            Add(std::move(entry));
+        }
+    } catch (const std::exception&) {
+        Dialogs::ShowMessage(XmlStoreLoadFailedText(StoreName));
+    }
+}
+
+void TOkiniList::Save() const {
+    try {
+        TXmlDocument document;
+        document.AppendDeclaration();
+        TXmlNode root = document.CreateRoot(QStringLiteral("data"));
+        for (const TOkini* entry : *this) {
+            TXmlNode okini = root.AppendElement(QStringLiteral("okini"));
+            okini.AppendElement(QStringLiteral("name")).SetText(entry->Name);
+            okini.AppendElement(QStringLiteral("url")).SetText(entry->Url);
+            okini.AppendElement(QStringLiteral("memo")).SetText(entry->Memo);
+        }
+        const QString path = XmlFilePath();
+        MakeFolderOf(path);
+        document.Save(path);
+    } catch (const std::exception&) {
+        Dialogs::ShowMessage(XmlStoreSaveFailedText(StoreName));
+    }
+}
+
+void TOkiniList::WritePage(const QString& stylesheetAddress) const {
+    const QString path = PageFilePath();
+    MakeFolderOf(path);
+    WriteFileAtomically(path, OkiniPageBytes(*this, stylesheetAddress));
+}
+
+QByteArray OkiniPageBytes(const TOkiniList& list, const QString& stylesheetAddress) {
+    static const char* const Head[] = {
+        "<html>",
+        "<head>",
+        "<meta http-equiv=\"Content-type\" content=\"text/html; charset=Shift_JIS\" />",
+        "<meta http-equiv=\"Content-Style-Type\" content=\"text/css\">",
+    };
+    static const char* const BodyStart[] = {"</head>", "<body oncontextmenu=\"return false\">",
+                                            "<div>"};
+    static const char* const Tail[] = {"</div>", "</body>", "</html>"};
+    const QByteArray lineEnd = "\r\n";
+
+    QByteArray page;
+    page.reserve(512 + list.Count() * 160);
+    for (const char* line : Head)
+        page += line + lineEnd;
+    page += "<link rel=\"stylesheet\" href=\"";
+    AppendPageText(page, stylesheetAddress);
+    page += "\" type=\"text/css\" />" + lineEnd;
+    for (const char* line : BodyStart)
+        page += line + lineEnd;
+    for (const TOkini* entry : list) {
+        page += "<p><a href=\"";
+        AppendPageText(page, entry->Url);
+        page += "\" target=\"_blank\">";
+        AppendPageText(page, entry->Name);
+        page += "</a><span class=\"okini_memo\"> - ";
+        AppendPageText(page, entry->Memo);
+        page += "</span></p>" + lineEnd;
+    }
+    for (const char* line : Tail)
+        page += line + lineEnd;
+    return page;
+}

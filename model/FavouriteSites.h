@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "model/OwningList.h"
+
+// The user's favourite web sites, kept in "data/OkiniList.xml" beside the executable and shown
+// as the generated page "data/OkiniList.html" on the favourites tab.
+
+// One favourite site. Texts are kept as typed: no trimming, no check of the address.
+struct TOkini {
+    QString Name;  // the link text
+    QString Url;   // the link target
+    QString Memo;  // a free note, may be empty
+};
+
+class TOkiniList : public TOwningList<TOkini> {
+public:
+    // Appends the entries of "data/OkiniList.xml" to the list. A missing or unreadable file adds
+    // nothing and says nothing; an entry lacking "name", "url" or "memo" stops the reading with
+    // "データの読み込みに失敗しました（OkiniList）。", keeping the entries read before it.
+    void Load();
+    // Writes the whole list to "data/OkiniList.xml"; a failure shows
+    // "データの保存に失敗しました（OkiniList）。" and leaves the list as it is.
+    void Save() const;
+    // Writes "data/OkiniList.html" linking the stylesheet at the given address. A failure raises
+    // (ESystemError): the caller's error report tells the user.
+    void WritePage(const QString& stylesheetAddress) const;
+
+    static QString XmlFilePath();
+    static QString PageFilePath();
+};
+
+// The bytes of the favourites page, in code page 932 with CR LF after every line. Names,
+// addresses and notes go in as stored, without HTML escaping; a character that CP932 cannot hold
+// becomes a numeric character reference, so the page shows it rather than a '?'.
+QByteArray OkiniPageBytes(const TOkiniList& list, const QString& stylesheetAddress);
