@@ -42,6 +42,12 @@ QByteArray EncodeBox(const TTurboImage& box) {
             const int sourceY = NearestSource(y, height, bitmap->Height());
             if (rgb) {
                 const uchar* source = bitmap->ConstScanLine(sourceY);
+                // A box at the picture's own width (the viewer's turned reduced copy) takes its
+                // rows whole.
+                if (width == bitmap->Width()) {
+                    std::memcpy(row, source, size_t(width) * 3);
+                    return;
+                }
                 for (int x = 0; x < width; ++x, row += 3)
                     std::memcpy(row, source + 3 * qsizetype(columns[size_t(x)]), 3);
                 return;
