@@ -87,6 +87,9 @@ TEST_F(WebPagesTest, StartShowsTheOwnPagesAndTheFavouritesPage) {
                          "</name><url>http://a/</url><memo>m</memo></okini></data>");
     auto form = Start();
     EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet1);
+    // Nothing waited for the web tabs during the start.
+    form->WebBrowser1->WaitUntilReady();
+    form->WebBrowser3->WaitUntilReady();
     EXPECT_EQ(form->WebBrowser1->url(), QUrl(SiteBaseUrl + QStringLiteral("/info.html")));
     EXPECT_EQ(form->WebBrowser3->url(), QUrl(SiteBaseUrl + QStringLiteral("/osusume.html")));
     EXPECT_EQ(form->WebBrowser2->url(), QUrl::fromLocalFile(PageFile()));
