@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 
 #include "app/SitePages.h"
 #include "app/Unit31.h"
@@ -34,6 +35,20 @@ QString PlainText(TWebBrowser* browser) {
     QTimer::singleShot(20000, &loop, &QEventLoop::quit);
     loop.exec();
     return text;
+}
+
+// What a script of the program's own (not the page's) finds in the page.
+QString Evaluate(TWebBrowser* browser, const QString& script) {
+    QString value;
+    QEventLoop loop;
+    browser->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                   [&](const QVariant& result) {
+                                       value = result.toString();
+                                       loop.quit();
+                                   });
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return value;
 }
 
 class WebPagesTest : public ::testing::Test {
@@ -116,6 +131,10 @@ TEST_F(WebPagesTest, AddedSiteIsSavedAndShownAtTheEndOfThePage) {
     const QString text = PlainText(form->WebBrowser2);
     EXPECT_LT(text.indexOf(QStringLiteral("トマト - 育て方")), text.indexOf(QStringLiteral("B -")));
     EXPECT_GE(text.indexOf(QStringLiteral("トマト - 育て方")), 0);
+    // The page's own stylesheet, served by the program, is applied: its links are bold.
+    EXPECT_EQ(Evaluate(form->WebBrowser2,
+                       QStringLiteral("getComputedStyle(document.querySelector('a')).fontWeight")),
+              QStringLiteral("700"));
 }
 
 struct TChangeCase {
