@@ -65,9 +65,9 @@ void PrepareSitePages() {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QWebEngineUrlScheme scheme(SchemeName);
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-    // Local: pages from the web cannot load ours; the favourites page, a local file, can link
-    // the stylesheet.
-    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalScheme);
+    // Served like a web address, so that the favourites page, a local file that may read no
+    // other local file, can still link the stylesheet.
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 

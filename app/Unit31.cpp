@@ -280,10 +280,14 @@ void TForm31::StartFavouriteSites() {
 void TForm31::RefreshOkiniPage() {
     // The waits let other handlers run, and one of them may close and destroy this window.
     const QPointer<TForm31> self(this);
-    WebBrowser2->Navigate(QStringLiteral("about:blank"));
-    WebBrowser2->WaitUntilReady();
-    if (!self)
-        return;
+    // The old page lets go of the file before it is rewritten. A browser that has shown nothing
+    // yet is blank already, and the start-up is spared a load.
+    if (WebBrowser2->ReadyState() != TWebBrowser::TReadyState::Uninitialized) {
+        WebBrowser2->Navigate(QStringLiteral("about:blank"));
+        WebBrowser2->WaitUntilReady();
+        if (!self)
+            return;
+    }
     OkiniList->WritePage(SiteBaseUrl + QStringLiteral("/okini.css"));
     WebBrowser2->Navigate(TOkiniList::PageFilePath());
     WebBrowser2->WaitUntilReady();

@@ -78,7 +78,10 @@ TWebBrowser::TWebBrowser(QWidget* parent) : QWebEngineView(parent) {
 void TWebBrowser::LockDown() {
     QWebEngineSettings* settings = page()->settings();
     settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    // The page file may read no other local file; what it links by address (the stylesheet
+    // under SiteBaseUrl, pictures in the user's own markup) it may load.
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     settings->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
     setContextMenuPolicy(Qt::NoContextMenu);
 }

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 
 #include "app/SitePages.h"
 #include "app/Unit31.h"
@@ -34,6 +35,20 @@ QString PlainText(TWebBrowser* browser) {
     QTimer::singleShot(20000, &loop, &QEventLoop::quit);
     loop.exec();
     return text;
+}
+
+// What a script of the program's own (not the page's) finds in the page.
+QString Evaluate(TWebBrowser* browser, const QString& script) {
+    QString value;
+    QEventLoop loop;
+    browser->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                   [&](const QVariant& result) {
+                                       value = result.toString();
+                                       loop.quit();
+                                   });
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return value;
 }
 
 class WebPagesTest : public ::testing::Test {
@@ -87,6 +102,9 @@ TEST_F(WebPagesTest, StartShowsTheOwnPagesAndTheFavouritesPage) {
                          "</name><url>http://a/</url><memo>m</memo></okini></data>");
     auto form = Start();
     EXPECT_EQ(form->PageControl1->currentWidget(), form->TabSheet1);
+    // Nothing waited for the web tabs during the start.
+    form->WebBrowser1->WaitUntilReady();
+    form->WebBrowser3->WaitUntilReady();
     EXPECT_EQ(form->WebBrowser1->url(), QUrl(SiteBaseUrl + QStringLiteral("/info.html")));
     EXPECT_EQ(form->WebBrowser3->url(), QUrl(SiteBaseUrl + QStringLiteral("/osusume.html")));
     EXPECT_EQ(form->WebBrowser2->url(), QUrl::fromLocalFile(PageFile()));
@@ -113,6 +131,10 @@ TEST_F(WebPagesTest, AddedSiteIsSavedAndShownAtTheEndOfThePage) {
     const QString text = PlainText(form->WebBrowser2);
     EXPECT_LT(text.indexOf(QStringLiteral("トマト - 育て方")), text.indexOf(QStringLiteral("B -")));
     EXPECT_GE(text.indexOf(QStringLiteral("トマト - 育て方")), 0);
+    // The page's own stylesheet, served by the program, is applied: its links are bold.
+    EXPECT_EQ(Evaluate(form->WebBrowser2,
+                       QStringLiteral("getComputedStyle(document.querySelector('a')).fontWeight")),
+              QStringLiteral("700"));
 }
 
 struct TChangeCase {
