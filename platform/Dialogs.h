@@ -3,8 +3,11 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class QDialog;
+class QFileDialog;
+class QMessageBox;
 class QWidget;
 
 // Every message box and file chooser of the program goes through this module, so that tests can
@@ -67,5 +70,23 @@ TModalHandler SetModalHandler(TModalHandler handler);
 
 // The title of plain message boxes: the program's name.
 QString ApplicationTitle();
+
+// The real dialogs, built for a request but not shown, so that their layout can be checked.
+// A message box is wide enough for its title beside the window frame's buttons, and its text
+// is broken into lines (WrapMessageLines) no wider than MessageLineWidth.
+std::unique_ptr<QMessageBox> NewMessageBox(const TMessageRequest& request, QWidget* parent);
+// The file-open dialog in its detail view, large enough for the name, size, type and date
+// columns side by side, with dates in Japanese form.
+std::unique_ptr<QFileDialog> NewOpenFilesDialog(const TOpenFilesRequest& request, QWidget* parent);
+
+// The widest line of a message box's text, in pixels, on the parent's screen.
+int MessageLineWidth(const QWidget* parent);
+
+// The lines of a message as a box shows them. A line of the text wider than maxWidth (as widthOf
+// measures) is broken after a path separator or at a space, the last that keeps the line within
+// maxWidth; where there is none, where the language allows a break; only a word longer than a
+// line is cut. A space at a break is dropped.
+QStringList WrapMessageLines(const QString& text, int maxWidth,
+                             const std::function<int(const QString&)>& widthOf);
 
 }  // namespace Dialogs

@@ -241,34 +241,6 @@ TEST_F(ImportTest, RenameRefusesEmptyExistingAndUnsafeNames) {
     EXPECT_FALSE(QFileInfo::exists(SaveDir + QStringLiteral("x.jpg")));
 }
 
-class ConflictPreviewTest : public ImportTest, public ::testing::WithParamInterface<QSize> {};
-
-// Each box shows its own photo, also a photo small enough to be shown without scaling.
-TEST_P(ConflictPreviewTest, EachBoxShowsItsOwnPhoto) {
-    const QSize size = GetParam();
-    TForm35 dialog;
-    dialog.SourcePath = TJpegBuilder(size.width(), size.height())
-                            .Solid(230, 20, 20)
-                            .WriteTo(Folder.FilePath(QStringLiteral("new.jpg")));
-    dialog.DestPath = TJpegBuilder(size.width(), size.height())
-                          .Solid(20, 20, 230)
-                          .WriteTo(Folder.FilePath(QStringLiteral("old.jpg")));
-    dialog.FormShow();
-    for (const auto& [box, red] :
-         {std::pair{dialog.TurboImage2, true}, std::pair{dialog.TurboImage1, false}}) {
-        const TBitmap* shown = box->Picture().Bitmap();
-        ASSERT_NE(shown, nullptr);
-        EXPECT_EQ(QSize(shown->Width(), shown->Height()),
-                  size.scaled(120, 120, Qt::KeepAspectRatio).boundedTo(size));
-        const QColor colour = QColor::fromRgb(shown->PixelColor(shown->Width() / 2, 0));
-        EXPECT_GT(red ? colour.red() : colour.blue(), 200) << (red ? "new" : "old");
-        EXPECT_LT(red ? colour.blue() : colour.red(), 60) << (red ? "new" : "old");
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Sizes, ConflictPreviewTest,
-                         ::testing::Values(QSize(120, 120), QSize(64, 48), QSize(240, 120)));
-
 TEST_F(ImportTest, CancelInTheConflictDialogStopsTheImport) {
     const QString a = Source(QStringLiteral("a.jpg"), 100, 100);
     Import({a});

@@ -360,41 +360,32 @@ struct TShortApp1Case {
     const char* Name;
     quint16 Length;  // as the segment declares it
     bool ExifAfter;  // a real EXIF segment follows the short one
-    bool DqtFirst;   // a quantisation table comes first, so the marker is searched byte by byte
+    bool DqtFirst;   // a quantisation table comes first: the marker is searched byte by byte
     qint64 Offset;
 };
-
-void PrintTo(const TShortApp1Case& c, std::ostream* out) {
-    *out << c.Name;
-}
 
 class ExifShortApp1 : public ::testing::TestWithParam<TShortApp1Case> {};
 
 TEST_P(ExifShortApp1, IsNeverExifAndItsIdentifierIsNotRead) {
     const TShortApp1Case& c = GetParam();
-    QByteArray head("\xFF\xD8", 2);
+    QByteArray bytes("\xFF\xD8", 2);
     if (c.DqtFirst)
-        head.append(JpegBytes::Segment(0xDB, "qt"));
-    head.append("\xFF\xE1", 2);
-    head.append(char(c.Length >> 8)).append(char(c.Length & 0xFF));
-    const QByteArray rest = c.ExifAfter ? QByteArray("ab") + DatedApp1() : DatedApp1().mid(4);
+        bytes.append(JpegBytes::Segment(0xDB, "qt"));
+    bytes.append("\xFF\xE1", 2).append(char(c.Length >> 8)).append(char(c.Length & 0xFF));
+    bytes.append(c.ExifAfter ? QByteArray("ab") + DatedApp1() : DatedApp1().mid(4));
     TTestFolder folder;
     const QString path = folder.WriteFile(
-        QStringLiteral("a.jpg"), head + rest + JpegBytes::Sof0(48, 64) + JpegBytes::ScanAndEnd());
+        QStringLiteral("a.jpg"), bytes + JpegBytes::Sof0(48, 64) + JpegBytes::ScanAndEnd());
     TExifInfo info;
     EXPECT_EQ(info.GetExifOffset(path), c.Offset);
-    EXPECT_EQ(info.HasExif(path), c.Offset > 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(ExifInfo, ExifShortApp1,
                          ::testing::Values(TShortApp1Case{"Length0", 0, false, false, -1},
-                                           TShortApp1Case{"Length2", 2, false, false, -1},
-                                           TShortApp1Case{"Length4", 4, false, false, -1},
                                            TShortApp1Case{"Length6", 6, false, false, -1},
                                            TShortApp1Case{"Length4Searched", 4, false, true, -1},
                                            TShortApp1Case{"ExifSegmentAfter", 4, true, false, 8},
-                                           TShortApp1Case{"ExifSegmentAfterSearched", 4, true, true,
-                                                          14}),
+                                           TShortApp1Case{"ExifAfterSearched", 4, true, true, 14}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 // A segment with this marker, holding a size of 111 x 222, comes before the SOF0 of 48 x 64.
@@ -422,7 +413,8 @@ INSTANTIATE_TEST_SUITE_P(ExifInfo, ExifFrameMarkers,
                                            std::pair{0xCF, true}, std::pair{0xDB, false},
                                            std::pair{0xE2, false}));
 
-// Entries that all name one block of the file, read once for each entry.
+// Entries that all name one block of the file: read as often as a camera's files could ask,
+// refused (-5) once they grow far out of proportion to the file.
 struct TSharedBlockCase {
     const char* Name;
     int Entries;
@@ -430,10 +422,6 @@ struct TSharedBlockCase {
     qsizetype ScanBytes;  // makes the file long enough to hold the block
     int Outcome;
 };
-
-void PrintTo(const TSharedBlockCase& c, std::ostream* out) {
-    *out << c.Name;
-}
 
 class ExifSharedValues : public ::testing::TestWithParam<TSharedBlockCase> {};
 
@@ -454,11 +442,6 @@ TEST_P(ExifSharedValues, AreReadUntilTheyGrowOutOfProportionToTheFile) {
     EXPECT_EQ(info.DateTime(), QString::fromLatin1(ChangedAt));
     if (c.Outcome == 0) {
         EXPECT_EQ(held, qint64(c.Entries) * c.BlockBytes + 1);  // and the date's one text
-    } else {
-        // The entry that ran out keeps the values that fitted; the ones before it are whole.
-        const TEntryItem& last = info.Entries()[info.Entries().Count() - 1];
-        EXPECT_LT(last.ValueCount(), int(c.BlockBytes));
-        EXPECT_EQ(info.Entries()[1].ValueCount(), int(c.BlockBytes));
     }
 }
 

@@ -180,21 +180,6 @@ TEST(IniFile, UnwritableFileRaisesAndKeepsTheOldContents) {
     EXPECT_EQ(folder.ReadFile(QStringLiteral("ro/a.ini")), QByteArray("[s]\nk=1\n"));
 }
 
-// Root may write anything, yet a settings file made read-only stays as the user left it.
-TEST(IniFile, ReadOnlyFileRaisesAndKeepsItsContents) {
-    TTestFolder folder;
-    const QString path = folder.WriteFile(QStringLiteral("KavroPhoto.ini"), "[s]\nk=1\n");
-    chmod(path.toUtf8().constData(), 0444);
-    TIniFile ini(path);
-    try {
-        ini.WriteString(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("2"));
-        ADD_FAILURE() << "no error";
-    } catch (const EIniWriteError& error) {
-        EXPECT_EQ(error.Message(), path + QStringLiteral(" に書き込めません"));
-    }
-    EXPECT_EQ(folder.ReadFile(QStringLiteral("KavroPhoto.ini")), QByteArray("[s]\nk=1\n"));
-}
-
 TEST(IniFile, MissingFolderRaisesTheWriteError) {
     TTestFolder folder;
     const QString path = folder.FilePath(QStringLiteral("missing/a.ini"));
