@@ -82,11 +82,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "class=\"okini_memo\"> - </span></p>\r\n"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-TEST_F(FavouriteSites, EmptyPageHasElevenLines) {
-    TOkiniList list;
-    EXPECT_EQ(OkiniPageBytes(list, Css).count("\r\n"), 11);
-}
-
 TEST_F(FavouriteSites, SaveAndLoadKeepTextsAndOrderOnAFreshInstall) {
     ASSERT_FALSE(Folder.Exists(QStringLiteral("data")));
     TOkiniList list;
