@@ -23,3 +23,7 @@ void SetPixelFont(QWidget* control, int pixels);
 
 // Centres a window on its parent window, or on the screen when it has none.
 void CentreOnParent(QWidget* window);
+
+// Asks the window system for a frame with a title and no buttons (no system menu, minimise,
+// maximise or close), for a window about to be mapped; nothing happens off X11.
+void AskForFrameWithoutButtons(QWidget* window);
