@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "platform/Dialogs.h"
 
@@ -50,13 +51,15 @@ private:
     int FError;
 };
 
-bool IsFolder(const TDirHandle& dir, const dirent* entry) {
+TEntryKind KindOf(const TDirHandle& dir, const dirent* entry) {
     if (entry->d_type == DT_DIR)
-        return true;
+        return TEntryKind::Folder;
     if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-        return false;
+        return TEntryKind::File;
     struct stat info {};
-    return ::fstatat(dir.Descriptor(), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+    if (::fstatat(dir.Descriptor(), entry->d_name, &info, 0) != 0)
+        return TEntryKind::BrokenLink;
+    return S_ISDIR(info.st_mode) ? TEntryKind::Folder : TEntryKind::File;
 }
 
 // File systems yield entries in no useful order; the album lists photos and folders by name,
@@ -108,40 +111,58 @@ int CompareDirNumber(const TPhotoDir* a, const TPhotoDir* b) {
     return left < right ? -1 : left > right ? 1 : 0;
 }
 
-void ListFiles(const QString& dir, const QStringList& extensions, QStringList& files) {
-    const QString folder = WithSeparator(dir);
-    TDirHandle handle(folder);
+bool IsSafePhotoName(const QString& name) {
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return false;
+    for (const QChar c : name) {
+        if (c == u'/' || c.isNull())
+            return false;
+    }
+    return true;
+}
+
+bool ForEachEntry(const QString& dir,
+                  const std::function<void(QString name, TEntryKind kind)>& visit) {
+    TDirHandle handle(WithSeparator(dir));
     if (!handle.IsOpen())
-        return;
+        return false;
+    while (const dirent* entry = handle.Next())
+        visit(QFile::decodeName(entry->d_name), KindOf(handle, entry));
+    return true;
+}
+
+QStringList ListFileNames(const QString& dir, const QStringList& extensions) {
     QStringList names;
-    while (const dirent* entry = handle.Next()) {
-        if (IsFolder(handle, entry))
-            continue;
-        const QString name = QFile::decodeName(entry->d_name);
+    // A link to nothing is listed: the album shows the photo as one whose files are missing.
+    ForEachEntry(dir, [&](QString name, TEntryKind kind) {
+        if (kind == TEntryKind::Folder || !IsSafePhotoName(name))
+            return;
         const qsizetype dot = name.lastIndexOf(u'.');
         if (dot < 0)
-            continue;
-        const QString extension = name.mid(dot);
+            return;
+        const QStringView extension = QStringView(name).mid(dot);
         const bool wanted = std::any_of(
             extensions.begin(), extensions.end(),
             [&](const QString& e) { return extension.compare(e, Qt::CaseInsensitive) == 0; });
         if (wanted)
-            names.append(name);
-    }
+            names.append(std::move(name));
+    });
     SortByName(names);
-    for (const QString& name : names)
+    return names;
+}
+
+void ListFiles(const QString& dir, const QStringList& extensions, QStringList& files) {
+    const QString folder = WithSeparator(dir);
+    for (const QString& name : ListFileNames(folder, extensions))
         files.append(folder + name);
 }
 
 void ListSubdirs(const QString& dir, QStringList& names) {
-    TDirHandle handle(WithSeparator(dir));
-    if (!handle.IsOpen())
-        return;
     QStringList found;
-    while (const dirent* entry = handle.Next()) {
-        if (IsFolder(handle, entry))
-            found.append(QFile::decodeName(entry->d_name));
-    }
+    ForEachEntry(dir, [&](QString name, TEntryKind kind) {
+        if (kind == TEntryKind::Folder)
+            found.append(std::move(name));
+    });
     SortByName(found);
     names.append(found);
 }
