@@ -202,8 +202,7 @@ void TForm31::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm31::FormResize() {
-    // The album grid's text column follows the window's width (AlbumTextColumnWidth) once the
-    // album grid is built.
+    // The album grid's text column follows the window's width once the album grid is built.
 }
 
 void TForm31::FillSaveDirCombo() {
@@ -305,8 +304,4 @@ void SelectComboText(const QString& text, QComboBox* combo) {
     }
     if (combo->count() > 0)
         combo->setCurrentIndex(0);
-}
-
-int AlbumTextColumnWidth(int outerWidth, int column0Width, int column1Width) {
-    return outerWidth - column0Width - column1Width - 60;
 }

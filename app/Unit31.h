@@ -91,6 +91,3 @@ private:
 // Chooses the first item whose text equals the given text exactly; else the first item. Does
 // not raise the combo's change handler.
 void SelectComboText(const QString& text, QComboBox* combo);
-
-// The width of the album grid's text column for a window of this outer width.
-int AlbumTextColumnWidth(int outerWidth, int column0Width, int column1Width);
