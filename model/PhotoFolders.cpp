@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "platform/Dialogs.h"
 
@@ -62,13 +64,45 @@ TEntryKind KindOf(const TDirHandle& dir, const dirent* entry) {
     return S_ISDIR(info.st_mode) ? TEntryKind::Folder : TEntryKind::File;
 }
 
+// A name with every character case-folded as QString::compare folds it when it ignores case
+// (simple folding, a surrogate pair as one character), so that comparing keys as plain texts
+// orders names as that comparison does, without folding each name again at every step.
+QString FoldedForSorting(const QString& name) {
+    QString key(name.size(), Qt::Uninitialized);
+    const char16_t* from = reinterpret_cast<const char16_t*>(name.utf16());
+    char16_t* to = reinterpret_cast<char16_t*>(key.data());
+    const qsizetype size = name.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = from[i];
+        if (c < 0x80) {
+            to[i] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+        } else if (QChar::isHighSurrogate(c) && i + 1 < size &&
+                   QChar::isLowSurrogate(from[i + 1])) {
+            const char32_t folded = QChar::toCaseFolded(QChar::surrogateToUcs4(c, from[i + 1]));
+            to[i] = QChar::highSurrogate(folded);
+            to[++i] = QChar::lowSurrogate(folded);
+        } else {
+            to[i] = char16_t(QChar::toCaseFolded(char32_t(c)));
+        }
+    }
+    return key;
+}
+
 // File systems yield entries in no useful order; the album lists photos and folders by name,
 // letters compared without regard to case first, as the Windows file system orders them.
 void SortByName(QStringList& names) {
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int folded = a.compare(b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : a < b;
+    std::vector<std::pair<QString, qsizetype>> keyed;
+    keyed.reserve(size_t(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i)
+        keyed.emplace_back(FoldedForSorting(names[i]), i);
+    std::sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : names[a.second] < names[b.second];
     });
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (const auto& [key, index] : keyed)
+        sorted.append(std::move(names[index]));
+    names.swap(sorted);
 }
 
 // The decimal value of a name, or 0 when it is not a decimal integer of 32 bits.

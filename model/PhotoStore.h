@@ -160,8 +160,14 @@ protected:
             document.Load(path);
             const QList<TXmlNode> nodes = document.SelectNodes(elementPath);
             read.reserve(size_t(nodes.size()));
-            for (const TXmlNode& node : nodes)
-                read.push_back(make(node));
+            // Entries of one dated folder share its name's text: a lookup that compares folder
+            // names then finds the text already in the cache.
+            QSet<QString> folders;
+            for (const TXmlNode& node : nodes) {
+                std::unique_ptr<T> entry = make(node);
+                entry->Folder = *folders.insert(entry->Folder);
+                read.push_back(std::move(entry));
+            }
         } catch (const std::exception&) {
             whole = false;
         }
