@@ -30,3 +30,7 @@ void KeepLabelInside(QLabel* label, int margin = 8);
 void CentreOnParent(QWidget* window);
 // Centres a window on another window; with none given, as CentreOnParent.
 void CentreOnWindow(QWidget* window, const QWidget* target);
+
+// Asks the window system for a frame with a title and no buttons (no system menu, minimise,
+// maximise or close), for a window about to be mapped; nothing happens off X11.
+void AskForFrameWithoutButtons(QWidget* window);

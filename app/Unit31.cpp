@@ -400,9 +400,9 @@ void TForm31::resizeEvent(QResizeEvent* event) {
 void TForm31::FormResize() {
     if (!StringGrid1)
         return;
+    // The text column takes what the window's outer width leaves beside the first two.
     StringGrid1->SetColWidths(
-        2, AlbumTextColumnWidth(frameGeometry().width(), StringGrid1->ColWidths(0),
-                                StringGrid1->ColWidths(1)));
+        2, frameGeometry().width() - StringGrid1->ColWidths(0) - StringGrid1->ColWidths(1) - 60);
 }
 
 void TForm31::FillSaveDirCombo() {
@@ -489,8 +489,4 @@ void SelectComboText(const QString& text, QComboBox* combo) {
     }
     if (combo->count() > 0)
         combo->setCurrentIndex(0);
-}
-
-int AlbumTextColumnWidth(int outerWidth, int column0Width, int column1Width) {
-    return outerWidth - column0Width - column1Width - 60;
 }

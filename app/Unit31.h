@@ -183,6 +183,3 @@ QString FormatFolderCaption(const QString& name);
 // The tag filter's order: the CP932 bytes compared with a-z taken as A-Z (the bytes of
 // double-byte characters as they are). Negative, zero or positive.
 int CompareTagName(const TTag* a, const TTag* b);
-
-// The width of the album grid's text column for a window of this outer width.
-int AlbumTextColumnWidth(int outerWidth, int column0Width, int column1Width);

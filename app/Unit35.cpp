@@ -19,8 +19,7 @@ constexpr int PreviewBox = 120;
 TForm35::TForm35(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form35"));
     setWindowTitle(QStringLiteral("アップロード"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(365, 337);
 
     Label3 = NewLabel(this, "Label3", QStringLiteral("保存先に同じ名前のファイルが既にあります。"),
@@ -112,7 +111,7 @@ void TForm35::Button1Click() {
         return;
     }
     const QString name = Edit1->text() + FileExtension(QFileInfo(DestPath).fileName());
-    if (!IsPlainFileName(name)) {
+    if (!IsStorableName(name)) {
         RefuseName(QStringLiteral("ファイル名に使用できない文字が含まれています。"));
         return;
     }
@@ -139,9 +138,4 @@ QString FileBaseName(const QString& path) {
     const QString fileName = QFileInfo(path).fileName();
     const qsizetype dot = fileName.lastIndexOf(u'.');
     return dot < 0 ? fileName : fileName.left(dot);
-}
-
-bool IsPlainFileName(const QString& name) {
-    return !name.isEmpty() && name != u'.' && name != QLatin1String("..") && !name.contains(u'/') &&
-           !name.contains(QChar(0));
 }

@@ -55,6 +55,3 @@ private:
 QString FileExtension(const QString& fileName);
 // The file name without folder and extension.
 QString FileBaseName(const QString& path);
-// True when a typed name can stand as a file name inside the dated folder: not ".", "..", and
-// no '/' or NUL that would put the file somewhere else.
-bool IsPlainFileName(const QString& name);

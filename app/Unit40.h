@@ -11,9 +11,10 @@ class TPhotoDirList;
 class TPhotoSetting;
 class TTurboImage;
 
-// The import window: shown modally, it copies each chosen JPEG into today's dated folder of the
-// open folder, writes its reduced copy and thumbnail beside it, shows each photo while it works
-// and closes itself when done. "中止" stops it after the photo in hand.
+// The import window: shown modally, it has the importer (TPhotoImporter) copy each chosen JPEG
+// into today's dated folder of the open folder with its reduced copy and thumbnail, shows each
+// photo while it works, settles name conflicts with the user and closes itself when done. "中止"
+// stops it after the photo in hand; a photo that fails ends it with a report naming the photo.
 class TForm40 : public QDialog {
     Q_OBJECT
 public:
@@ -47,8 +48,7 @@ protected:
 private:
     void RunImport();
     // Imports one file; false when the user cancelled the whole import in the conflict dialog.
-    bool ImportFile(const QString& path, const QString& dateDir, class TJpegDecoder& decoder,
-                    class TBitmap& working);
+    bool ImportFile(const QString& path, class TPhotoImporter& importer);
     enum class TConflictAnswer { Replace, Rename, Skip, Cancel };
     TConflictAnswer AskAboutConflict(const QString& path, const QString& destPath, QString& name);
 
@@ -56,8 +56,3 @@ private:
     bool FRunning = false;
     std::exception_ptr FFailure;
 };
-
-// Makes the dated folder with "reduce/" and "thumbnail/"; true when the dated folder itself was
-// created. Missing subfolders of an existing dated folder are added. Raises EWriteError when a
-// folder cannot be made.
-bool PrepareDateDir(const QString& dateDir);

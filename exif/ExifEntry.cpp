@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <bit>
 
-#include "exif/ExifInfo.h"
+#include "exif/ExifError.h"
+#include "exif/ExifInfo.h"  // the owner gives the byte order
 #include "exif/ExifStream.h"
 #include "platform/Cp932.h"
 #include "platform/Exception.h"
@@ -229,7 +230,7 @@ TExifValue TEntryItem::Value(int index) const {
         [index](const auto& items) -> TExifValue {
             using TItem = typename std::decay_t<decltype(items)>::value_type;
             if (index < 0 || index >= items.size())
-                throw EExifError(-6);
+                throw EExifError(ExifError::InvalidIndex);
             return TExifValue(std::in_place_type<TItem>, items[index]);
         },
         FValues);
@@ -239,7 +240,7 @@ void TEntryItem::DeleteValue(int index) {
     std::visit(
         [index](auto& items) {
             if (index < 0 || index >= items.size())
-                throw EExifError(-6);
+                throw EExifError(ExifError::InvalidIndex);
             items.erase(items.cbegin() + index);
         },
         FValues);
@@ -293,7 +294,7 @@ TEntryItem& TEntryItems::Add() {
 
 void TEntryItems::Delete(int index) {
     if (index < 0 || index >= Count())
-        throw EExifError(-6);
+        throw EExifError(ExifError::InvalidIndex);
     FItems.erase(FItems.begin() + index);
 }
 

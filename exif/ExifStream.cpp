@@ -7,37 +7,11 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <vector>
 
 #include "exif/ZqFileUtils.h"
 #include "platform/Exception.h"
 
 namespace {
-
-// Block buffers are reused from one stream to the next on the same thread: a photo list reads
-// hundreds of files, and fresh large allocations for each would cost more than the reading.
-class TBufferPool {
-public:
-    quint8* Take() {
-        if (FFree.empty())
-            return new quint8[TExifStream::MaxBlockSize];
-        quint8* buffer = FFree.back().release();
-        FFree.pop_back();
-        return buffer;
-    }
-    void Give(quint8* buffer) {
-        if (FFree.size() < Kept)
-            FFree.emplace_back(buffer);
-        else
-            delete[] buffer;
-    }
-
-private:
-    static constexpr size_t Kept = 8;
-    std::vector<std::unique_ptr<quint8[]>> FFree;
-};
-
-thread_local TBufferPool Pool;
 
 qint64 BlockSizeOf(qint64 size) {
     const qint64 bounded = qBound<qint64>(1, size, TExifStream::MaxBlockSize);
@@ -57,12 +31,7 @@ TExifStream::TExifStream(QByteArray bytes)
     FWindowEnd = FSize;
 }
 
-TExifStream::~TExifStream() {
-    for (TBlock& block : FBlocks) {
-        if (block.Data)
-            Pool.Give(block.Data);
-    }
-}
+TExifStream::~TExifStream() = default;
 
 qint64 TExifStream::Size() {
     if (FSize < 0) {
@@ -180,19 +149,20 @@ bool TExifStream::LoadWindow(qint64 position) {
             if (block.LastUse < chosen->LastUse)
                 chosen = &block;
         }
+        // The head is never smaller than a block, so a buffer of its size holds either.
         if (!chosen->Data)
-            chosen->Data = Pool.Take();
+            chosen->Data.reset(new quint8[size_t(FHeadSize)]);
         // Forget the window first: a failed read must not leave it showing replaced bytes.
         FWindowStart = FWindowEnd = 0;
         chosen->Start = -1;
-        const qint64 got = ReadAt(start, chosen->Data, head ? FHeadSize : FBlockSize);
+        const qint64 got = ReadAt(start, chosen->Data.get(), head ? FHeadSize : FBlockSize);
         if (got < 0)
             return false;
         chosen->Start = start;
         chosen->Length = got;
     }
     chosen->LastUse = ++FUseCounter;
-    FWindow = chosen->Data;
+    FWindow = chosen->Data.get();
     FWindowStart = chosen->Start;
     FWindowEnd = chosen->Start + chosen->Length;
     return position < FWindowEnd;

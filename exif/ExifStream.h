@@ -4,6 +4,7 @@
 #include <QtGlobal>
 #include <array>
 #include <cstring>
+#include <memory>
 
 class TZqWideFileStream;
 
@@ -40,7 +41,6 @@ public:
 
     qint64 Size();
     qint64 Position() const { return FPosition; }
-    qint64 Remaining() { return qMax<qint64>(Size() - FPosition, 0); }
 
     // Seeks may go past the end (the next read fails there); a negative position is refused and
     // the position stays.
@@ -86,7 +86,7 @@ private:
         qint64 Start = -1;
         qint64 Length = 0;
         quint64 LastUse = 0;
-        quint8* Data = nullptr;
+        std::unique_ptr<quint8[]> Data;
     };
     static constexpr int BlockCount = 4;
 

@@ -31,9 +31,6 @@ inline constexpr quint16 fmShareDenyWrite = 0x0020;
 inline constexpr quint16 fmShareDenyRead = 0x0030;
 inline constexpr quint16 fmShareDenyNone = 0x0040;
 
-// The platform takes Unicode paths.
-inline constexpr bool UseWideApi = true;
-
 // Creates the file or empties an existing one, for reading and writing, shared with nobody.
 // Returns the handle, or -1 with errno set. Emptying happens in one step (the file is either as
 // it was or empty); whatever is written through the handle afterwards goes into the file in
@@ -82,8 +79,6 @@ public:
     qint64 Position() const;
     void SetPosition(qint64 position) { Seek(position, TSeekOrigin::Beginning); }
     qint64 Size() const;
-    // The size when the file was opened, known without asking the system again.
-    qint64 SizeAtOpen() const { return FSizeAtOpen; }
     int OpenError() const { return FOpenError; }
     // The error of a failed open: "ファイル %s は開けません。 %s " with the absolute path and the
     // system's text for the errno value.
@@ -98,7 +93,6 @@ private:
     QString FFileName;
     int FHandle = -1;
     int FOpenError = 0;
-    qint64 FSizeAtOpen = 0;
     // Create mode: the temporary file, and the target held locked while it is replaced.
     std::unique_ptr<TAtomicFile> FAtomic;
     int FTargetLock = -1;

@@ -1,8 +1,9 @@
 #pragma once
 
 // The model's one public header: settings, save folders, photo folders, the tag and favourite
-// stores, photo records, favourite sites and the picture routines.
+// stores, photo records, favourite sites, the picture routines and the importer.
 #include "model/FavouriteSites.h"
+#include "model/Importer.h"
 #include "model/OkiniStore.h"
 #include "model/OwningList.h"
 #include "model/PhotoFolders.h"

@@ -5,7 +5,7 @@
 #include "platform/XmlDocument.h"
 
 TPhotoOkini* TPhotoOkiniList::Add(const QString& folder, const QString& fileName) {
-    return Append(std::make_unique<TPhotoOkini>(TPhotoOkini{folder, fileName}));
+    return AppendChecked(std::make_unique<TPhotoOkini>(TPhotoOkini{folder, fileName}));
 }
 
 void TPhotoOkiniList::LoadFromFile(const QString& path) {
@@ -22,15 +22,7 @@ void TPhotoOkiniList::LoadFromFile(const QString& path) {
 
 void TPhotoOkiniList::SaveToFile(const QString& path) const {
     try {
-        TXmlDocument document;
-        document.AppendDeclaration();
-        TXmlNode root = document.CreateRoot(QStringLiteral("data"));
-        for (const TPhotoOkini* entry : *this) {
-            TXmlNode okini = root.AppendElement(QStringLiteral("okiniiri"));
-            okini.AppendElement(QStringLiteral("folder")).SetText(entry->Folder);
-            okini.AppendElement(QStringLiteral("file")).SetText(entry->FileName);
-        }
-        document.Save(path);
+        SaveEntries(path, QStringLiteral("okiniiri"), [](const TPhotoOkini&, TXmlNode&) {});
     } catch (const std::exception&) {
         Dialogs::ShowMessage(XmlStoreSaveFailedText(StoreName()));
     }

@@ -19,7 +19,8 @@ public:
     // The store's name in its failure messages.
     static QString StoreName() { return QStringLiteral("PhotoOkiniList"); }
 
-    // Appends a new entry without looking for an existing one.
+    // Appends a new entry without looking for an existing one; a photo whose names the file
+    // cannot carry is refused as TPhotoTagList::Add refuses it.
     TPhotoOkini* Add(const QString& folder, const QString& fileName);
 
     // Replaces the list by the entries of the file, as TPhotoTagList::LoadFromFile does; its

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "platform/Dialogs.h"
 
@@ -50,22 +53,56 @@ private:
     int FError;
 };
 
-bool IsFolder(const TDirHandle& dir, const dirent* entry) {
+TEntryKind KindOf(const TDirHandle& dir, const dirent* entry) {
     if (entry->d_type == DT_DIR)
-        return true;
+        return TEntryKind::Folder;
     if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-        return false;
+        return TEntryKind::File;
     struct stat info {};
-    return ::fstatat(dir.Descriptor(), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+    if (::fstatat(dir.Descriptor(), entry->d_name, &info, 0) != 0)
+        return TEntryKind::BrokenLink;
+    return S_ISDIR(info.st_mode) ? TEntryKind::Folder : TEntryKind::File;
+}
+
+// A name with every character case-folded as QString::compare folds it when it ignores case
+// (simple folding, a surrogate pair as one character), so that comparing keys as plain texts
+// orders names as that comparison does, without folding each name again at every step.
+QString FoldedForSorting(const QString& name) {
+    QString key(name.size(), Qt::Uninitialized);
+    const char16_t* from = reinterpret_cast<const char16_t*>(name.utf16());
+    char16_t* to = reinterpret_cast<char16_t*>(key.data());
+    const qsizetype size = name.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = from[i];
+        if (c < 0x80) {
+            to[i] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+        } else if (QChar::isHighSurrogate(c) && i + 1 < size &&
+                   QChar::isLowSurrogate(from[i + 1])) {
+            const char32_t folded = QChar::toCaseFolded(QChar::surrogateToUcs4(c, from[i + 1]));
+            to[i] = QChar::highSurrogate(folded);
+            to[++i] = QChar::lowSurrogate(folded);
+        } else {
+            to[i] = char16_t(QChar::toCaseFolded(char32_t(c)));
+        }
+    }
+    return key;
 }
 
 // File systems yield entries in no useful order; the album lists photos and folders by name,
 // letters compared without regard to case first, as the Windows file system orders them.
 void SortByName(QStringList& names) {
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int folded = a.compare(b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : a < b;
+    std::vector<std::pair<QString, qsizetype>> keyed;
+    keyed.reserve(size_t(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i)
+        keyed.emplace_back(FoldedForSorting(names[i]), i);
+    std::sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : names[a.second] < names[b.second];
     });
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (const auto& [key, index] : keyed)
+        sorted.append(std::move(names[index]));
+    names.swap(sorted);
 }
 
 // The decimal value of a name, or 0 when it is not a decimal integer of 32 bits.
@@ -108,40 +145,58 @@ int CompareDirNumber(const TPhotoDir* a, const TPhotoDir* b) {
     return left < right ? -1 : left > right ? 1 : 0;
 }
 
-void ListFiles(const QString& dir, const QStringList& extensions, QStringList& files) {
-    const QString folder = WithSeparator(dir);
-    TDirHandle handle(folder);
+bool IsSafePhotoName(const QString& name) {
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return false;
+    for (const QChar c : name) {
+        if (c == u'/' || c.isNull())
+            return false;
+    }
+    return true;
+}
+
+bool ForEachEntry(const QString& dir,
+                  const std::function<void(QString name, TEntryKind kind)>& visit) {
+    TDirHandle handle(WithSeparator(dir));
     if (!handle.IsOpen())
-        return;
+        return false;
+    while (const dirent* entry = handle.Next())
+        visit(QFile::decodeName(entry->d_name), KindOf(handle, entry));
+    return true;
+}
+
+QStringList ListFileNames(const QString& dir, const QStringList& extensions) {
     QStringList names;
-    while (const dirent* entry = handle.Next()) {
-        if (IsFolder(handle, entry))
-            continue;
-        const QString name = QFile::decodeName(entry->d_name);
+    // A link to nothing is listed: the album shows the photo as one whose files are missing.
+    ForEachEntry(dir, [&](QString name, TEntryKind kind) {
+        if (kind == TEntryKind::Folder || !IsSafePhotoName(name))
+            return;
         const qsizetype dot = name.lastIndexOf(u'.');
         if (dot < 0)
-            continue;
-        const QString extension = name.mid(dot);
+            return;
+        const QStringView extension = QStringView(name).mid(dot);
         const bool wanted = std::any_of(
             extensions.begin(), extensions.end(),
             [&](const QString& e) { return extension.compare(e, Qt::CaseInsensitive) == 0; });
         if (wanted)
-            names.append(name);
-    }
+            names.append(std::move(name));
+    });
     SortByName(names);
-    for (const QString& name : names)
+    return names;
+}
+
+void ListFiles(const QString& dir, const QStringList& extensions, QStringList& files) {
+    const QString folder = WithSeparator(dir);
+    for (const QString& name : ListFileNames(folder, extensions))
         files.append(folder + name);
 }
 
 void ListSubdirs(const QString& dir, QStringList& names) {
-    TDirHandle handle(WithSeparator(dir));
-    if (!handle.IsOpen())
-        return;
     QStringList found;
-    while (const dirent* entry = handle.Next()) {
-        if (IsFolder(handle, entry))
-            found.append(QFile::decodeName(entry->d_name));
-    }
+    ForEachEntry(dir, [&](QString name, TEntryKind kind) {
+        if (kind == TEntryKind::Folder)
+            found.append(std::move(name));
+    });
     SortByName(found);
     names.append(found);
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "model/OwningList.h"
 
@@ -21,6 +22,23 @@ public:
 // The sort comparison for ascending dated folders: by the integer value of Name, a name that is
 // not a decimal integer counting as 0.
 int CompareDirNumber(const TPhotoDir* a, const TPhotoDir* b);
+
+// True when the name can only mean an entry directly inside its folder: not empty, not "." or
+// "..", and without a '/' or a NUL ('\' is an ordinary character here). The listing, the
+// stores, the import's new name and the delete all ask this before they make a path of a name,
+// so that a hand-edited store or a typed name never leads outside the save folder.
+bool IsSafePhotoName(const QString& name);
+
+// What a folder entry is, links followed: a link to nothing is neither file nor folder.
+enum class TEntryKind { File, Folder, BrokenLink };
+
+// Calls visit with the name and kind of every entry of the folder but "." and "..", in the order
+// the folder gives them. False when the folder cannot be opened.
+bool ForEachEntry(const QString& dir,
+                  const std::function<void(QString name, TEntryKind kind)>& visit);
+
+// The names of the entries that ListFiles lists, without the folder, in its order.
+QStringList ListFileNames(const QString& dir, const QStringList& extensions);
 
 // Appends dir + name for every entry of the folder that is not a folder (hidden entries
 // included) whose extension, from the last '.' of the name, is one of extensions (".JPG" and

@@ -6,18 +6,11 @@
 #include <cerrno>
 
 #include "exif/ExifInfo.h"
-#include "model/JpegListing.h"
 #include "model/PhotoFolders.h"
 #include "model/Pictures.h"
 #include "platform/Exception.h"
 
 namespace {
-
-QString ErrorText(const std::exception& error) {
-    if (const auto* known = dynamic_cast<const Exception*>(&error))
-        return known->Message();
-    return QString::fromLocal8Bit(error.what());
-}
 
 // The last name of a folder path that ends in '/'.
 QString LastName(const QString& dirPath) {
@@ -86,7 +79,7 @@ void TPhoto::ReadExif() {
         }
     } catch (const std::exception& error) {
         ExifFailed = true;
-        ExifError = ErrorText(error);
+        ExifError = ErrorMessage(error);
         throw;
     }
     ExifRead = true;
@@ -102,7 +95,7 @@ void TPhoto::LoadThumbnail() {
         Thumbnail = std::move(picture);
     } catch (const std::exception& error) {
         ThumbnailFailed = true;
-        ThumbnailError = ErrorText(error);
+        ThumbnailError = ErrorMessage(error);
         throw;
     }
     ThumbnailLoaded = true;
@@ -138,14 +131,15 @@ void TPhotoList::ReadAll(TPhoto& photo, bool readExif, bool readThumbnail) {
 
 void TPhotoList::LoadFromDir(const QString& dirPath, bool readExif, bool readThumbnail) {
     Clear();
-    TJpegListing listing(dirPath + QStringLiteral("reduce/"));
-    Reserve(listing.Count());
-    // Made in list order, the records lie in memory in the order every walk of the list takes.
+    const QStringList names =
+        ListFileNames(dirPath + QStringLiteral("reduce/"),
+                      {QStringLiteral(".JPG"), QStringLiteral(".JPE"), QStringLiteral(".JPEG")});
+    Reserve(names.size());
     // DirPath and Folder are shared by every photo.
     const QString folder = LastName(dirPath);
-    for (qsizetype i = 0; i < listing.Count(); ++i) {
+    for (const QString& name : names) {
         TPhoto* photo = AddPhoto();
-        photo->FileName = listing.TakeName(i);
+        photo->FileName = name;
         photo->DirPath = dirPath;
         photo->Folder = folder;
         ReadAll(*photo, readExif, readThumbnail);
@@ -176,16 +170,15 @@ void TPhotoList::LoadOkini(const QString& saveDir, const TPhotoOkiniList& okini,
 }
 
 void TPhotoList::JoinTags(const TPhotoTagList& tags) {
-    tags.FindEach(*this, [](TPhoto* photo, const TPhotoTag* entry) {
-        if (entry != nullptr)
+    for (TPhoto* photo : *this) {
+        if (const TPhotoTag* entry = tags.Find(photo->Folder, photo->FileName))
             photo->Tags = entry->Tags;
-    });
+    }
 }
 
 void TPhotoList::JoinOkini(const TPhotoOkiniList& okini) {
-    okini.FindEach(*this, [](TPhoto* photo, const TPhotoOkini* entry) {
-        photo->Favourite = entry != nullptr;
-    });
+    for (TPhoto* photo : *this)
+        photo->Favourite = okini.Contains(photo->Folder, photo->FileName);
 }
 
 void DeletePhotoFiles(const TPhoto& photo) {

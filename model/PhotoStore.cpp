@@ -1,24 +1,24 @@
 #include "model/PhotoStore.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <QFile>
-
-bool IsSafePhotoName(const QString& name) {
-    if (name.isEmpty() || name == u"." || name == u"..")
-        return false;
-    for (const QChar c : name) {
-        if (c == u'/' || c == u'\\' || c.isNull())
-            return false;
-    }
-    return true;
-}
 
 bool FileExists(const QString& path) {
     struct stat info {};
     return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 &&
            !S_ISDIR(info.st_mode);
+}
+
+bool IsStorableName(const QString& name) {
+    return IsSafePhotoName(name) && IsXmlText(name);
+}
+
+QString UnstorableKeyText(const QString& fileName) {
+    return QStringLiteral(
+               "ファイル名 \"%1\" には保存できない文字が含まれているため、"
+               "タグやお気に入りを記録できません。")
+        .arg(fileName);
 }
 
 QString StoreFolderOf(const QString& storePath) {
@@ -34,7 +34,7 @@ bool TReducedCopies::Exists(const QString& folder, const QString& fileName) {
         Decide(reduceDir, known);
     if (known.Missing)
         return false;
-    if (known.Listed && known.Files.contains(QFile::encodeName(fileName)))
+    if (known.Listed && known.Files.contains(fileName))
         return true;
     return FileExists(reduceDir + fileName);
 }
@@ -51,22 +51,9 @@ void TReducedCopies::Decide(const QString& reduceDir, TFolder& folder) const {
     // size in bytes bounds from above what reading it costs.
     if (folder.Expected < 8 || qint64(folder.Expected) * 128 < qint64(info.st_size))
         return;
-    DIR* handle = ::opendir(native.constData());
-    if (handle == nullptr)
-        return;
     folder.Files.reserve(folder.Expected);
-    while (const dirent* entry = ::readdir(handle)) {
-        if (entry->d_type == DT_DIR)
-            continue;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat target {};
-            if (::fstatat(::dirfd(handle), entry->d_name, &target, 0) != 0 ||
-                S_ISDIR(target.st_mode)) {
-                continue;
-            }
-        }
-        folder.Files.insert(QByteArray(entry->d_name));
-    }
-    ::closedir(handle);
-    folder.Listed = true;
+    folder.Listed = ForEachEntry(reduceDir, [&](QString name, TEntryKind kind) {
+        if (kind == TEntryKind::File)
+            folder.Files.insert(std::move(name));
+    });
 }

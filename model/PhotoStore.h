@@ -4,26 +4,30 @@
 #include <QSet>
 #include <QString>
 #include <QStringView>
-#include <algorithm>
-#include <cstring>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "model/OwningList.h"
+#include "model/PhotoFolders.h"
+#include "platform/Exception.h"
 #include "platform/XmlDocument.h"
 
 // What the tag store and the favourites store share: the rule that keeps a stored entry, and an
 // owning list keyed by (dated folder name, file name).
 
-// True when the name can only mean an entry directly inside its folder: not empty, not "." or
-// "..", and without a path separator ('/' here, '\' in the Windows program that shares the
-// files) or a NUL. A hand-edited or foreign store must never lead the album, or the delete
-// command, to a file outside the save folder.
-bool IsSafePhotoName(const QString& name);
-
 // True when something other than a folder exists at the path (links followed).
 bool FileExists(const QString& path);
+
+// True when the store files can hold the name: it is safe (IsSafePhotoName) and XML can carry it
+// (IsXmlText). A name with a control character (Linux allows one) cannot be stored.
+bool IsStorableName(const QString& name);
+inline bool IsStorableKey(const QString& folder, const QString& fileName) {
+    return IsStorableName(folder) && IsStorableName(fileName);
+}
+// The message for a photo whose key cannot be stored: it cannot be tagged or marked.
+QString UnstorableKeyText(const QString& fileName);
 
 // The folder part of a store file's path, with its trailing '/'; empty when there is none.
 QString StoreFolderOf(const QString& storePath);
@@ -51,7 +55,7 @@ private:
         bool Decided = false;
         bool Missing = false;
         bool Listed = false;
-        QSet<QByteArray> Files;  // the names of the files of "reduce/", as the folder gives them
+        QSet<QString> Files;  // the names of the files of "reduce/"
     };
     void Decide(const QString& reduceDir, TFolder& folder) const;
 
@@ -59,168 +63,29 @@ private:
     QHash<QString, TFolder> FFolders;
 };
 
-// Open addressing from a key (dated folder name, file name) to the first entry of that key in
-// list order and the number of entries with it. Only a key's hash is held; a candidate is
-// confirmed against the entry's own Folder and FileName, so a lookup reads no more than the slot
-// and the entry, and makes no copy of the texts it is given.
-template <typename T>
-class TPhotoKeyIndex {
-public:
-    struct TSlot {
-        size_t Hash = 0;
-        T* First = nullptr;  // null: the slot is free
-        qsizetype Count = 0;
-    };
+// A photo's key, (dated folder name, file name), as views of texts held elsewhere: of an entry's
+// own Folder and FileName in an index, of the caller's texts in a lookup. Compared exactly.
+struct TPhotoKey {
+    QStringView Folder;
+    QStringView FileName;
 
-    static size_t HashOf(QStringView folder, QStringView fileName) {
-        return Mix(HashText(fileName, HashText(folder, FSeed)));
+    friend bool operator==(const TPhotoKey& a, const TPhotoKey& b) {
+        return a.FileName == b.FileName && a.Folder == b.Folder;
     }
+};
 
-    TSlot* Find(QStringView folder, QStringView fileName) const {
-        return Find(folder, fileName, HashOf(folder, fileName));
+struct TPhotoKeyHash {
+    size_t operator()(const TPhotoKey& key) const noexcept {
+        return qHashMulti(QHashSeed::globalSeed(), key.Folder, key.FileName);
     }
-    TSlot* Find(QStringView folder, QStringView fileName, size_t hash) const {
-        if (FSlots.empty())
-            return nullptr;
-        for (size_t i = hash & FMask;; i = (i + 1) & FMask) {
-            TSlot& slot = FSlots[i];
-            if (slot.First == nullptr)
-                return nullptr;
-            if (slot.Hash == hash && Same(slot.First->FileName, fileName) &&
-                Same(slot.First->Folder, folder)) {
-                return &slot;
-            }
-        }
-    }
-
-    // The steps of a lookup started ahead of time, each on what the one before brought in: the
-    // key's home slot, then the entry it names, then the entry's texts.
-    void FetchSlot(size_t hash) const {
-        if (!FSlots.empty())
-            __builtin_prefetch(&FSlots[hash & FMask]);
-    }
-    void FetchEntry(size_t hash) const {
-        if (FSlots.empty())
-            return;
-        const TSlot& slot = FSlots[hash & FMask];
-        if (slot.First != nullptr && slot.Hash == hash)
-            __builtin_prefetch(slot.First);
-    }
-    void FetchTexts(size_t hash) const {
-        if (FSlots.empty())
-            return;
-        const TSlot& slot = FSlots[hash & FMask];
-        if (slot.First != nullptr && slot.Hash == hash) {
-            __builtin_prefetch(slot.First->FileName.constData());
-            __builtin_prefetch(slot.First->Folder.constData());
-            // The tag store's joins take a share of the entry's Tags, a write to its header.
-            if constexpr (requires(T & entry) { entry.Tags.data_ptr().d_ptr(); })
-                __builtin_prefetch(slot.First->Tags.data_ptr().d_ptr(), 1);
-        }
-    }
-
-    // Counts one more entry of the entry's key; the first one becomes the key's first entry.
-    void Insert(T* entry) {
-        if (TSlot* slot = Find(entry->Folder, entry->FileName)) {
-            ++slot->Count;
-            return;
-        }
-        if ((FUsed + 1) * 2 > FSlots.size())
-            Grow();
-        Place(TSlot{HashOf(entry->Folder, entry->FileName), entry, 1});
-        ++FUsed;
-    }
-
-    // Frees the slot of a key whose last entry is gone, moving later slots of its probe run back
-    // so that no lookup stops short of them.
-    void Erase(TSlot* slot) {
-        size_t hole = size_t(slot - FSlots.data());
-        for (size_t i = (hole + 1) & FMask; FSlots[i].First != nullptr; i = (i + 1) & FMask) {
-            const size_t home = FSlots[i].Hash & FMask;
-            // The slot at i may fill the hole when its home is not in (hole, i] cyclically.
-            const bool between =
-                hole <= i ? (hole < home && home <= i) : (hole < home || home <= i);
-            if (!between) {
-                FSlots[hole] = FSlots[i];
-                hole = i;
-            }
-        }
-        FSlots[hole] = TSlot{};
-        --FUsed;
-    }
-
-    void Clear() {
-        FSlots.clear();
-        FSlots.shrink_to_fit();
-        FMask = 0;
-        FUsed = 0;
-    }
-
-    void Reserve(qsizetype count) {
-        while (size_t(count) * 2 > FSlots.size())
-            Grow();
-    }
-
-private:
-    // A short text's hash, eight bytes at a time: file names make lookups many and keys short,
-    // where a general-purpose string hash spends more time setting up than hashing. The seed
-    // differs from run to run, so no file can be made to collide on purpose.
-    static size_t HashText(QStringView text, size_t hash) {
-        const char16_t* data = text.utf16();
-        qsizetype left = text.size();
-        hash = (hash ^ size_t(left)) * 0x9E3779B97F4A7C15ull;
-        for (; left >= 4; left -= 4, data += 4) {
-            quint64 word;
-            std::memcpy(&word, data, sizeof word);
-            hash = Mix(hash ^ word);
-        }
-        quint64 word = 0;
-        std::memcpy(&word, data, size_t(left) * sizeof(char16_t));
-        return Mix(hash ^ word ^ 0xA5);
-    }
-    static size_t Mix(size_t value) {
-        value ^= value >> 32;
-        value *= 0xD6E8FEB86659FD93ull;
-        value ^= value >> 32;
-        return value;
-    }
-
-    // Equal texts; a text shared with the entry's own compares without reading its characters.
-    static bool Same(const QString& stored, QStringView probe) {
-        return stored.size() == probe.size() &&
-               (stored.constData() == probe.data() || QStringView(stored) == probe);
-    }
-
-    void Place(const TSlot& slot) {
-        size_t i = slot.Hash & FMask;
-        while (FSlots[i].First != nullptr)
-            i = (i + 1) & FMask;
-        FSlots[i] = slot;
-    }
-
-    void Grow() {
-        std::vector<TSlot> old;
-        old.swap(FSlots);
-        FSlots.resize(old.empty() ? 16 : old.size() * 2);
-        FMask = FSlots.size() - 1;
-        for (const TSlot& slot : old) {
-            if (slot.First != nullptr)
-                Place(slot);
-        }
-    }
-
-    inline static const size_t FSeed = QHashSeed::globalSeed();
-    mutable std::vector<TSlot> FSlots;
-    size_t FMask = 0;
-    size_t FUsed = 0;
 };
 
 // An ordered list that owns its entries, each with the fields Folder and FileName. Keys are not
 // unique: Find and Remove act on the first entry of a key in list order. An index from each key
-// to its first entry is kept in step with every change made through the list, so a lookup costs
-// the same whatever the size of the store; the list therefore hands out its entries for reading
-// and for changing their other fields, but Folder and FileName of an entry in the list are never
-// changed in place (remove the entry and add a new one).
+// to its first entry is kept in step with every change made through the list, so that the
+// album's joins do not walk the store once per photo; the list therefore hands out its entries
+// for reading and for changing their other fields, but Folder and FileName of an entry in the
+// list are never changed in place (remove the entry and add a new one).
 template <typename T>
 class TPhotoKeyList : private TOwningList<T> {
     using TBase = TOwningList<T>;
@@ -239,41 +104,11 @@ public:
 
     // The first entry with this key, or null.
     T* Find(QStringView folder, QStringView fileName) const {
-        const auto* slot = FIndex.Find(folder, fileName);
-        return slot ? slot->First : nullptr;
+        const auto found = FIndex.find(TPhotoKey{folder, fileName});
+        return found == FIndex.end() ? nullptr : found->second.First;
     }
     bool Contains(QStringView folder, QStringView fileName) const {
-        return FIndex.Find(folder, fileName) != nullptr;
-    }
-
-    // Calls visit(item, Find(item->Folder, item->FileName)) for every item of a list, in order
-    // (items: anything with Folder and FileName, such as the album's photos). The lookups of
-    // later items are started while earlier ones are compared, so that a long list does not wait
-    // on memory once per item.
-    template <typename TItems, typename TVisit>
-    void FindEach(const TItems& items, TVisit visit) const {
-        constexpr qsizetype Ahead = 16;
-        const qsizetype count = items.Count();
-        size_t hashes[Ahead];
-        auto start = [&](qsizetype i) {
-            const auto* item = items[i];
-            hashes[i % Ahead] = FIndex.HashOf(item->Folder, item->FileName);
-            FIndex.FetchSlot(hashes[i % Ahead]);
-        };
-        for (qsizetype i = 0; i < std::min(Ahead, count); ++i)
-            start(i);
-        for (qsizetype i = 0; i < count; ++i) {
-            const size_t hash = hashes[i % Ahead];
-            if (i + Ahead / 2 < count)
-                FIndex.FetchEntry(hashes[(i + Ahead / 2) % Ahead]);
-            if (i + Ahead / 4 < count)
-                FIndex.FetchTexts(hashes[(i + Ahead / 4) % Ahead]);
-            auto* item = items[i];
-            const auto* slot = FIndex.Find(item->Folder, item->FileName, hash);
-            if (i + Ahead < count)
-                start(i + Ahead);
-            visit(item, slot ? slot->First : nullptr);
-        }
+        return FIndex.find(TPhotoKey{folder, fileName}) != FIndex.end();
     }
 
     // Frees the first entry with this key; nothing happens when there is none.
@@ -284,15 +119,18 @@ public:
 
     void Delete(qsizetype index) {
         const T* entry = Items(index);
-        auto* slot = FIndex.Find(entry->Folder, entry->FileName);
-        if (--slot->Count == 0) {
-            FIndex.Erase(slot);
-        } else if (slot->First == entry) {
-            // The key's next entry in list order becomes its first.
-            for (qsizetype i = index + 1; i < Count(); ++i) {
+        const auto found = FIndex.find(KeyOf(*entry));
+        if (found->second.First != entry) {
+            --found->second.Count;
+        } else {
+            const qsizetype left = found->second.Count - 1;
+            FIndex.erase(found);
+            // The key's next entry in list order becomes its first; the index's key then views
+            // that entry's texts.
+            for (qsizetype i = index + 1; left > 0 && i < Count(); ++i) {
                 T* next = Items(i);
                 if (next->Folder == entry->Folder && next->FileName == entry->FileName) {
-                    slot->First = next;
+                    FIndex.emplace(KeyOf(*next), TSlot{next, left});
                     break;
                 }
             }
@@ -301,7 +139,7 @@ public:
     }
 
     void Clear() {
-        FIndex.Clear();
+        FIndex.clear();
         TBase::Clear();
     }
 
@@ -322,16 +160,12 @@ protected:
             document.Load(path);
             const QList<TXmlNode> nodes = document.SelectNodes(elementPath);
             read.reserve(size_t(nodes.size()));
-            // Entries of one dated folder share its name's text: less memory, and a lookup that
-            // compares folder names finds the text already at hand.
+            // Entries of one dated folder share its name's text: a lookup that compares folder
+            // names then finds the text already in the cache.
             QSet<QString> folders;
             for (const TXmlNode& node : nodes) {
                 std::unique_ptr<T> entry = make(node);
-                const auto known = folders.constFind(entry->Folder);
-                if (known != folders.constEnd())
-                    entry->Folder = *known;
-                else
-                    folders.insert(entry->Folder);
+                entry->Folder = *folders.insert(entry->Folder);
                 read.push_back(std::move(entry));
             }
         } catch (const std::exception&) {
@@ -352,17 +186,52 @@ protected:
         return whole;
     }
 
+    // Writes the whole list to the path, each entry as an element of that name under "data" with
+    // its "folder" and "file" and then what fill(entry, element) appends, with no text between
+    // elements. An entry whose names the file could not carry (which Add refuses) is left out,
+    // so the file always loads again. Raises when the file cannot be written.
+    template <typename TFill>
+    void SaveEntries(const QString& path, const QString& elementName, TFill fill) const {
+        TXmlDocument document;
+        document.AppendDeclaration();
+        TXmlNode root = document.CreateRoot(QStringLiteral("data"));
+        for (const T* entry : *this) {
+            if (!IsStorableKey(entry->Folder, entry->FileName))
+                continue;
+            TXmlNode element = root.AppendElement(elementName);
+            element.AppendElement(QStringLiteral("folder")).SetText(entry->Folder);
+            element.AppendElement(QStringLiteral("file")).SetText(entry->FileName);
+            fill(*entry, element);
+        }
+        document.Save(path, TXmlLayout::Compact);
+    }
+
+    // Appends a new entry after checking that its names can be stored.
+    T* AppendChecked(std::unique_ptr<T> entry) {
+        if (!IsStorableKey(entry->Folder, entry->FileName))
+            throw Exception(UnstorableKeyText(entry->FileName));
+        return Append(std::move(entry));
+    }
+
     // Appends the entry at the end of the list.
     T* Append(std::unique_ptr<T> entry) {
         T* added = TBase::Add(std::move(entry));
-        FIndex.Insert(added);
+        ++FIndex.try_emplace(KeyOf(*added), TSlot{added, 0}).first->second.Count;
         return added;
     }
     void Reserve(qsizetype count) {
         TBase::Reserve(count);
-        FIndex.Reserve(count);
+        FIndex.reserve(size_t(count));
     }
 
 private:
-    TPhotoKeyIndex<T> FIndex;
+    // The first entry of a key in list order and the number of entries with it.
+    struct TSlot {
+        T* First;
+        qsizetype Count;
+    };
+    static TPhotoKey KeyOf(const T& entry) { return TPhotoKey{entry.Folder, entry.FileName}; }
+
+    // Keyed by views of the first entry's own texts, which never change while it is listed.
+    std::unordered_map<TPhotoKey, TSlot, TPhotoKeyHash> FIndex;
 };

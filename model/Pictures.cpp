@@ -28,38 +28,42 @@ int RoundHalfEven(double value) {
     return int(result);
 }
 
+// The bitmap drawn nearest-neighbour into a raster of width x height, as a JPEG.
+QByteArray EncodeBitmap(const TBitmap& bitmap, int width, int height) {
+    TJpegEncoder encoder;
+    std::vector<int> columns(static_cast<size_t>(width));
+    for (int x = 0; x < width; ++x)
+        columns[size_t(x)] = NearestSource(x, width, bitmap.Width());
+    const bool rgb = bitmap.PixelFormat() == TPixelFormat::pf24bit;
+    return encoder.Encode(width, height, [&](int y, uchar* row) {
+        const int sourceY = NearestSource(y, height, bitmap.Height());
+        if (rgb) {
+            const uchar* source = bitmap.ConstScanLine(sourceY);
+            // A box at the picture's own width (the viewer's turned reduced copy) takes its rows
+            // whole.
+            if (width == bitmap.Width()) {
+                std::memcpy(row, source, size_t(width) * 3);
+                return;
+            }
+            for (int x = 0; x < width; ++x, row += 3)
+                std::memcpy(row, source + 3 * qsizetype(columns[size_t(x)]), 3);
+            return;
+        }
+        for (int x = 0; x < width; ++x, row += 3) {
+            const QRgb color = bitmap.PixelColor(columns[size_t(x)], sourceY);
+            row[0] = uchar(qRed(color));
+            row[1] = uchar(qGreen(color));
+            row[2] = uchar(qBlue(color));
+        }
+    });
+}
+
 QByteArray EncodeBox(const TTurboImage& box) {
     const int width = box.Width();
     const int height = box.Height();
-    TJpegEncoder encoder;
     const TBitmap* bitmap = box.Picture().Bitmap();
-    if (bitmap != nullptr && !bitmap->IsEmpty()) {
-        std::vector<int> columns(static_cast<size_t>(width));
-        for (int x = 0; x < width; ++x)
-            columns[size_t(x)] = NearestSource(x, width, bitmap->Width());
-        const bool rgb = bitmap->PixelFormat() == TPixelFormat::pf24bit;
-        return encoder.Encode(width, height, [&](int y, uchar* row) {
-            const int sourceY = NearestSource(y, height, bitmap->Height());
-            if (rgb) {
-                const uchar* source = bitmap->ConstScanLine(sourceY);
-                // A box at the picture's own width (the viewer's turned reduced copy) takes its
-                // rows whole.
-                if (width == bitmap->Width()) {
-                    std::memcpy(row, source, size_t(width) * 3);
-                    return;
-                }
-                for (int x = 0; x < width; ++x, row += 3)
-                    std::memcpy(row, source + 3 * qsizetype(columns[size_t(x)]), 3);
-                return;
-            }
-            for (int x = 0; x < width; ++x, row += 3) {
-                const QRgb color = bitmap->PixelColor(columns[size_t(x)], sourceY);
-                row[0] = uchar(qRed(color));
-                row[1] = uchar(qGreen(color));
-                row[2] = uchar(qBlue(color));
-            }
-        });
-    }
+    if (bitmap != nullptr && !bitmap->IsEmpty())
+        return EncodeBitmap(*bitmap, width, height);
     // Metafiles, icons and other graphics draw themselves scaled onto a white raster; a box
     // without a picture writes the white raster alone.
     QImage canvas(width, height, QImage::Format_RGB888);
@@ -70,9 +74,18 @@ QByteArray EncodeBox(const TTurboImage& box) {
         QPainter painter(&canvas);
         box.Picture().Draw(painter, QRect(0, 0, width, height));
     }
+    TJpegEncoder encoder;
     return encoder.Encode(width, height, [&](int y, uchar* row) {
         std::memcpy(row, canvas.constScanLine(y), size_t(width) * 3);
     });
+}
+
+void WriteEncoded(const QString& fileName, const QByteArray& bytes) {
+    try {
+        WriteFileAtomically(fileName, bytes);
+    } catch (const ESystemError& error) {
+        throw EWriteError(CannotCreateFileText(fileName, error.Message()));
+    }
 }
 
 }  // namespace
@@ -110,19 +123,20 @@ void FitToBox(const TBitmap& picture, int maxWidth, int maxHeight, TTurboImage& 
 void WriteJpeg(const TTurboImage& box, const QString& fileName) {
     if (box.Width() <= 0 || box.Height() <= 0)
         RaiseBadBox(box.Width(), box.Height());
-    const QByteArray bytes = EncodeBox(box);
-    try {
-        WriteFileAtomically(fileName, bytes);
-    } catch (const ESystemError& error) {
-        throw EWriteError(
-            QStringLiteral("ファイル \"%1\" を作成できません。%2").arg(fileName, error.Message()));
-    }
+    WriteEncoded(fileName, EncodeBox(box));
 }
 
 void WriteReduced(TTurboImage& box, int maxWidth, int maxHeight, const QString& fileName,
                   const TBitmap& picture) {
     FitToBox(picture, maxWidth, maxHeight, box);
     WriteJpeg(box, fileName);
+}
+
+void WriteReduced(const TBitmap& picture, int maxWidth, int maxHeight, const QString& fileName) {
+    const QSize fitted = FitSize(picture.Width(), picture.Height(), maxWidth, maxHeight);
+    if (picture.IsEmpty())
+        RaiseBadBox(fitted.width(), fitted.height());
+    WriteEncoded(fileName, EncodeBitmap(picture, fitted.width(), fitted.height()));
 }
 
 TJpegImage::TJpegImage(QByteArray bytes) : FBytes(std::move(bytes)) {

@@ -12,20 +12,9 @@
 // The picture routines: every picture the program shows small or writes to disk passes through
 // them. Width always comes before height.
 //
-// How the import uses them, decoding each photo once and holding one full-size raster:
-//
-//     TJpegDecoder decoder;   // one for the whole import
-//     TBitmap working;        // the working picture, refilled in place photo after photo
-//     for each file:
-//         TurboImage2->Picture().Clear();          // let go of the previous photo's raster
-//         LoadGraphic(working, path, decoder);
-//         FitToBox(working, 300, 300, *TurboImage2);                       // the preview
-//         WriteReduced(*TurboImage1, width, height, reducePath, working);  // reduced copy
-//         WriteReduced(*TurboImage1, 130, 130, thumbnailPath, working);    // thumbnail
-//         TurboImage1->Picture().Clear();
-//
 // A box shares the picture it is given rather than copying it; only while a box still holds the
-// previous photo does the next decode need a raster of its own.
+// previous photo does the next decode need a raster of its own (the import lets go of its
+// preview before it decodes the next photo).
 
 // Decodes the file as a JPEG at full size (whatever its extension) and replaces the picture with
 // it, 24 bits per pixel. Raises EFOpenError ("ファイル %s は開けません。 %s ") when the file
@@ -53,6 +42,9 @@ void WriteJpeg(const TTurboImage& box, const QString& fileName);
 // FitToBox, then WriteJpeg.
 void WriteReduced(TTurboImage& box, int maxWidth, int maxHeight, const QString& fileName,
                   const TBitmap& picture);
+// The same file without a box: the picture fitted into the box and written as WriteJpeg writes a
+// box of the fitted size that holds it.
+void WriteReduced(const TBitmap& picture, int maxWidth, int maxHeight, const QString& fileName);
 
 // The column (or row) of a source of sourceSize pixels that target pixel index of a target of
 // targetSize pixels takes: the source pixel under the target pixel's centre.

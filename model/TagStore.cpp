@@ -15,7 +15,7 @@ bool TTagList::Contains(const QString& name) const {
 }
 
 TPhotoTag* TPhotoTagList::Add(const QString& folder, const QString& fileName, const QString& tags) {
-    return Append(std::make_unique<TPhotoTag>(TPhotoTag{folder, fileName, tags}));
+    return AppendChecked(std::make_unique<TPhotoTag>(TPhotoTag{folder, fileName, XmlTextOf(tags)}));
 }
 
 void TPhotoTagList::CollectTags(TTagList& tags) const {
@@ -49,16 +49,9 @@ void TPhotoTagList::LoadFromFile(const QString& path) {
 
 void TPhotoTagList::SaveToFile(const QString& path) const {
     try {
-        TXmlDocument document;
-        document.AppendDeclaration();
-        TXmlNode root = document.CreateRoot(QStringLiteral("data"));
-        for (const TPhotoTag* entry : *this) {
-            TXmlNode tag = root.AppendElement(QStringLiteral("tag"));
-            tag.AppendElement(QStringLiteral("folder")).SetText(entry->Folder);
-            tag.AppendElement(QStringLiteral("file")).SetText(entry->FileName);
-            tag.AppendElement(QStringLiteral("val")).SetText(entry->Tags);
-        }
-        document.Save(path);
+        SaveEntries(path, QStringLiteral("tag"), [](const TPhotoTag& entry, TXmlNode& tag) {
+            tag.AppendElement(QStringLiteral("val")).SetText(entry.Tags);
+        });
     } catch (const std::exception&) {
         Dialogs::ShowMessage(XmlStoreSaveFailedText(StoreName()));
     }

@@ -35,7 +35,9 @@ public:
     // The store's name in its failure messages.
     static QString StoreName() { return QStringLiteral("PhotoTagList"); }
 
-    // Appends a new entry without looking for an existing one.
+    // Appends a new entry without looking for an existing one. Characters that the file cannot
+    // carry are left out of the tag text; a photo whose names it cannot carry (IsStorableKey) is
+    // refused with an Exception (UnstorableKeyText) and nothing is added.
     TPhotoTag* Add(const QString& folder, const QString& fileName, const QString& tags);
 
     // Clears the target and fills it with the distinct names of every entry's Tags, in the order
@@ -48,9 +50,10 @@ public:
     // "データの読み込みに失敗しました（PhotoTagList）。" and keep the entries read before them.
     void LoadFromFile(const QString& path);
 
-    // Writes the whole list to the path (atomically, the old file staying whole on a failure). A
-    // failure shows "データの保存に失敗しました（PhotoTagList）。"; the list stays as it is and the
-    // caller goes on.
+    // Writes the whole list to the path (atomically, the old file staying whole on a failure),
+    // with no text between elements. A failure shows
+    // "データの保存に失敗しました（PhotoTagList）。"; the list stays as it is and the caller goes
+    // on.
     void SaveToFile(const QString& path) const;
 };
 

@@ -4,6 +4,8 @@
 #include <QString>
 #include <exception>
 
+#include "platform/FileErrors.h"
+
 // The error kinds of the program. Every failure carries the Japanese text that the user sees;
 // a handler that expects a failure catches the kind it knows, the rest reach the general error
 // report of TKavroApplication.
@@ -60,5 +62,5 @@ private:
     int FMessageCode;
 };
 
-// The system's reason text for an errno value, in the user's language where the C library has it.
-QString SystemErrorText(int errorNumber);
+// The text the user reads for any exception: an Exception's message, else the library's text.
+QString ErrorMessage(const std::exception& error);

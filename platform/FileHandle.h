@@ -14,7 +14,6 @@ public:
     TFileHandle& operator=(const TFileHandle&) = delete;
 
     int Get() const { return FHandle; }
-    bool IsValid() const { return FHandle >= 0; }
 
 private:
     int FHandle;

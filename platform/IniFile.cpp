@@ -138,8 +138,7 @@ QByteArray ReadFileOrEmpty(const QString& fileName) {
 
 }  // namespace
 
-EIniWriteError::EIniWriteError(const QString& fileName)
-    : Exception(QStringLiteral("%1 に書き込めません").arg(fileName)) {}
+EIniWriteError::EIniWriteError(const QString& fileName) : Exception(CannotWriteText(fileName)) {}
 
 QByteArray UnquoteIniValue(QByteArray value) {
     value = TrimBlanks(value);

@@ -32,11 +32,7 @@ bool TKavroApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void ReportError(const std::exception& error) {
-    if (const auto* known = dynamic_cast<const Exception*>(&error)) {
-        Dialogs::ShowMessage(known->Message());
-    } else {
-        Dialogs::ShowMessage(QString::fromLocal8Bit(error.what()));
-    }
+    Dialogs::ShowMessage(ErrorMessage(error));
 }
 
 void ReportUnknownError() {

@@ -69,11 +69,11 @@ TXmlNode TXmlNode::SelectSingleNode(const QString& path) const {
 void TXmlNode::SetText(const QString& text) {
     // xmlNodeSetContent would read entity references in the text; a plain text node keeps "&".
     xmlNodeSetContent(FNode, nullptr);
-    xmlAddChild(FNode, xmlNewText(Utf8(text.toUtf8())));
+    xmlAddChild(FNode, xmlNewText(Utf8(XmlTextOf(text).toUtf8())));
 }
 
 void TXmlNode::SetAttribute(const QString& name, const QString& value) {
-    xmlSetProp(FNode, Utf8(name.toUtf8()), Utf8(value.toUtf8()));
+    xmlSetProp(FNode, Utf8(name.toUtf8()), Utf8(XmlTextOf(value).toUtf8()));
 }
 
 TXmlNode TXmlNode::AppendElement(const QString& name) {
@@ -150,11 +150,12 @@ TXmlNode TXmlDocument::CreateRoot(const QString& name) {
     return TXmlNode(root);
 }
 
-QByteArray TXmlDocument::SaveToBytes() const {
+QByteArray TXmlDocument::SaveToBytes(TXmlLayout layout) const {
     InitXmlLibrary();
     xmlChar* memory = nullptr;
     int size = 0;
-    xmlDocDumpFormatMemoryEnc(FDoc, &memory, &size, FDeclared ? Encoding : "UTF-8", 1);
+    xmlDocDumpFormatMemoryEnc(FDoc, &memory, &size, FDeclared ? Encoding : "UTF-8",
+                              layout == TXmlLayout::Indented ? 1 : 0);
     if (!memory)
         throw Exception(QStringLiteral("XML 文書を書き出せません。"));
     QByteArray bytes(reinterpret_cast<const char*>(memory), size);
@@ -162,6 +163,47 @@ QByteArray TXmlDocument::SaveToBytes() const {
     return bytes;
 }
 
-void TXmlDocument::Save(const QString& path) const {
-    WriteFileAtomically(path, SaveToBytes());
+void TXmlDocument::Save(const QString& path, TXmlLayout layout) const {
+    WriteFileAtomically(path, SaveToBytes(layout));
+}
+
+namespace {
+
+bool IsXmlChar(char32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+           (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// Calls take(character, index, length) for every character of the text, a surrogate pair as one
+// character of two units and a surrogate without its partner as itself (which XML cannot carry).
+template <typename TTake>
+void ForEachCharacter(const QString& text, TTake take) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            take(QChar::surrogateToUcs4(c, text[i + 1]), i, 2);
+            ++i;
+        } else {
+            take(char32_t(c.unicode()), i, 1);
+        }
+    }
+}
+
+}  // namespace
+
+bool IsXmlText(const QString& text) {
+    bool fits = true;
+    ForEachCharacter(text, [&](char32_t c, qsizetype, qsizetype) { fits = fits && IsXmlChar(c); });
+    return fits;
+}
+
+QString XmlTextOf(const QString& text) {
+    if (IsXmlText(text))
+        return text;
+    QString kept;
+    ForEachCharacter(text, [&](char32_t c, qsizetype index, qsizetype length) {
+        if (IsXmlChar(c))
+            kept += QStringView(text).mid(index, length);
+    });
+    return kept;
 }

@@ -21,7 +21,8 @@ public:
     // The first child element of that name, or the attribute node for "@name"; null when none.
     TXmlNode SelectSingleNode(const QString& path) const;
 
-    // Replaces the node's content by the text; reserved characters are escaped on saving.
+    // Replaces the node's content by the text; reserved characters are escaped on saving, and
+    // characters that XML cannot carry at all are left out (XmlTextOf).
     void SetText(const QString& text);
     void SetAttribute(const QString& name, const QString& value);
     // Creates an element and appends it as the last child.
@@ -30,6 +31,10 @@ public:
 private:
     _xmlNode* FNode = nullptr;
 };
+
+// How a saved document is laid out: with line breaks and indentation between elements, or with
+// nothing between them.
+enum class TXmlLayout { Indented, Compact };
 
 // An XML document in the form the program's stores use. Loading never raises: a file that is
 // missing, empty, not well-formed or cut short gives an empty document, and nothing is printed.
@@ -56,14 +61,21 @@ public:
     // Creates the root element.
     TXmlNode CreateRoot(const QString& name);
 
-    QByteArray SaveToBytes() const;
+    QByteArray SaveToBytes(TXmlLayout layout = TXmlLayout::Indented) const;
     // Raises ESystemError (or Exception) when the file cannot be written; the old file stays.
-    void Save(const QString& path) const;
+    void Save(const QString& path, TXmlLayout layout = TXmlLayout::Indented) const;
 
 private:
     _xmlDoc* FDoc = nullptr;
     bool FDeclared = false;
 };
+
+// True when XML 1.0 can carry every character of the text: no control character other than tab,
+// line feed and carriage return, no surrogate without its partner, no U+FFFE or U+FFFF. A file
+// holding any other would not load again.
+bool IsXmlText(const QString& text);
+// The text without the characters that XML cannot carry.
+QString XmlTextOf(const QString& text);
 
 // Registers the CP932 aliases and silences libxml2's own printing; called by TXmlDocument, and
 // safe to call again.

@@ -204,9 +204,4 @@ TEST(SelectComboText, ExactMatchOrFirstItem) {
     EXPECT_EQ(changes, 0) << "choosing by program raises no change";
 }
 
-TEST(AlbumTextColumnWidth, FollowsTheOuterWidth) {
-    EXPECT_EQ(AlbumTextColumnWidth(800, 40, 140), 560);
-    EXPECT_EQ(AlbumTextColumnWidth(746, 40, 140), 506);
-}
-
 }  // namespace

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <algorithm>
 
 #include "model/PhotoFolders.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -27,6 +28,25 @@ TEST(ListFiles, ListsTheJpegFilesOfOneFolderOnly) {
                          QStringLiteral("kept"), reduce + QStringLiteral(".hidden.jpg"),
                          reduce + QStringLiteral("a.jpeg"), reduce + QStringLiteral("b.JPE"),
                          reduce + QStringLiteral("c.JPG"), reduce + QStringLiteral("g.jpg.JPG")}));
+}
+
+// By name, letter case ignored as QString::compare ignores it, then exactly: for ASCII, accented
+// and full-width letters, kana, and characters beyond the basic plane.
+TEST(ListFiles, OrdersNamesAsTheCaseInsensitiveComparisonDoes) {
+    TTestFolder folder;
+    const QStringList names{
+        "b.jpg",  "B.JPG",      "a_b.JPG",     "aB.jpg",  "A.jpeg",  "_x.JPG",     "[x].JPG",
+        "Z.JPG",  "~.jpg",      "a.JPG",       "A.JPG",   "ab.JPG",  "トマト.JPG", "とまと.jpg",
+        "Ａ.JPG", "ａ.jpg",     "Ä.jpg",       "ä.JPG",   "Ω.jpg",   "ω.JPG",      "𐐀.jpg",
+        "𐐨.JPG",  "\uFF5E.jpg", "IMG.JPG.JPG", "IMG.JPG", "IMG_.JPG"};
+    for (const QString& name : names)
+        folder.WriteFile(QStringLiteral("reduce/") + name, "x");
+    QStringList expected = names;
+    std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
+        const int folded = a.compare(b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a < b;
+    });
+    EXPECT_EQ(ListFileNames(folder.FilePath(QStringLiteral("reduce/")), JpegExtensions), expected);
 }
 
 TEST(ListFiles, AMissingFolderAddsNothing) {

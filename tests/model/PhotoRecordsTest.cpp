@@ -342,4 +342,30 @@ TEST_F(PhotoRecords, ARecordNamingFilesOutsideItsFolderDeletesNothing) {
     EXPECT_TRUE(Folder.Exists(Dated + QStringLiteral("/p.JPG")));
 }
 
+// The listing, the stores and the delete agree about a name with a backslash: an ordinary
+// character here.
+TEST_F(PhotoRecords, ABackslashNameIsListedTaggedMarkedAndDeleted) {
+    const QString name = QStringLiteral("a\\b.JPG");
+    AddPhoto(name);
+    TPhotoTagList tags;
+    tags.Add(Dated, name, QStringLiteral("トマト"));
+    TPhotoOkiniList okini;
+    okini.Add(Dated, name);
+    tags.SaveToFile(Folder.FilePath(QStringLiteral("tag.xml")));
+    okini.SaveToFile(Folder.FilePath(QStringLiteral("okini.xml")));
+    tags.LoadFromFile(Folder.FilePath(QStringLiteral("tag.xml")));
+    okini.LoadFromFile(Folder.FilePath(QStringLiteral("okini.xml")));
+
+    TPhotoList list;
+    list.LoadFromDir(DatedPath(), false, false);
+    list.JoinTags(tags);
+    list.JoinOkini(okini);
+    ASSERT_EQ(FileNames(list), QStringList{name});
+    EXPECT_EQ(list[0]->Tags, QStringLiteral("トマト"));
+    EXPECT_TRUE(list[0]->Favourite);
+    DeletePhotoFiles(*list[0]);
+    EXPECT_FALSE(Folder.Exists(Dated));
+    EXPECT_TRUE(Dialogs.Messages().isEmpty());
+}
+
 }  // namespace

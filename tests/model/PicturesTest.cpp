@@ -335,6 +335,11 @@ TEST_P(WriteReducedTable, WritesAFileOfTheFittedSizeReplacingTheOldOne) {
     EXPECT_EQ(
         QDir(folder.FilePath(QStringLiteral("thumbnail"))).entryList(QDir::Files | QDir::Hidden),
         QStringList{QStringLiteral("a.jpg")});
+    // Without a box the same bytes are written.
+    const QString boxless = folder.FilePath(QStringLiteral("boxless.jpg"));
+    WriteReduced(picture, c.Box.width(), c.Box.height(), boxless);
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("boxless.jpg")),
+              folder.ReadFile(QStringLiteral("thumbnail/a.jpg")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, WriteReducedTable,

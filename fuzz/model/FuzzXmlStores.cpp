@@ -1,0 +1,97 @@
+// Arbitrary bytes as one of the XML stores' files (the first byte chooses: the tag store, the
+// favourites store or the save-folder list): loading must give a list or a message, never crash,
+// leak or run out of memory, and whatever was loaded must come back unchanged after a save and
+// a load: a store never writes a file it cannot read again.
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "model/OkiniStore.h"
+#include "model/PhotoSaveDirList.h"
+#include "model/TagStore.h"
+#include "platform/AtomicFile.h"
+#include "platform/Dialogs.h"
+#include "platform/ProgramDir.h"
+
+namespace {
+
+void Require(bool holds, const char* what) {
+    if (!holds) {
+        std::fprintf(stderr, "%s\n", what);
+        std::abort();
+    }
+}
+
+template <typename TList>
+QStringList Keys(const TList& list) {
+    QStringList keys;
+    for (const auto* entry : list) {
+        keys.append(entry->Folder + u'|' + entry->FileName);
+        if constexpr (requires { entry->Tags; })
+            keys.back() += u'|' + entry->Tags;
+    }
+    return keys;
+}
+
+QStringList Keys(const TPhotoSaveDirList& list) {
+    QStringList keys;
+    for (const TPhotoSaveDir* entry : list)
+        keys.append(QString::number(entry->Order) + u'|' + entry->Path);
+    return keys;
+}
+
+template <typename TList>
+void RoundTrip(const QString& folder) {
+    TList loaded;
+    loaded.LoadFromFile(folder + QStringLiteral("store.xml"));
+    loaded.SaveToFile(folder + QStringLiteral("again.xml"));
+    TList reloaded;
+    reloaded.LoadFromFile(folder + QStringLiteral("again.xml"));
+    Require(Keys(loaded) == Keys(reloaded), "a saved store loads differently");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static QTemporaryDir temporary;
+    static const QString folder = [] {
+        const QString path = temporary.path() + u'/';
+        // Reduced copies for the entries the seeds name, so that loading keeps them.
+        for (const char* name : {"d/reduce/a.JPG", "d/reduce/b.JPG", "20240101/reduce/IMG_1.JPG"}) {
+            const QString file = path + QLatin1String(name);
+            QDir().mkpath(file.left(file.lastIndexOf(u'/')));
+            WriteFileAtomically(file, "x");
+        }
+        SetProgramDir(path);
+        QDir().mkpath(path + QStringLiteral("data"));
+        Dialogs::SetMessageHandler(
+            [](const Dialogs::TMessageRequest&) { return Dialogs::TMsgResult::Ok; });
+        return path;
+    }();
+    if (size == 0)
+        return 0;
+    const QByteArray bytes(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1));
+    switch (data[0] % 3) {
+        case 0:
+            WriteFileAtomically(folder + QStringLiteral("store.xml"), bytes);
+            RoundTrip<TPhotoTagList>(folder);
+            break;
+        case 1:
+            WriteFileAtomically(folder + QStringLiteral("store.xml"), bytes);
+            RoundTrip<TPhotoOkiniList>(folder);
+            break;
+        default: {
+            WriteFileAtomically(TPhotoSaveDirList::FileName(), bytes);
+            TPhotoSaveDirList loaded;
+            loaded.Load();
+            loaded.Save();
+            TPhotoSaveDirList reloaded;
+            reloaded.Load();
+            Require(Keys(loaded) == Keys(reloaded), "a saved folder list loads differently");
+        }
+    }
+    return 0;
+}
