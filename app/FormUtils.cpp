@@ -85,29 +85,31 @@ void CentreOnWindow(QWidget* window, const QWidget* target) {
     const QRect area = target->window()->frameGeometry();
     if (area.isValid())
         window->move(area.center() - window->rect().center());
-    void AskForFrameWithoutButtons(QWidget * window) {
-        // Qt tells an X11 window manager which buttons to leave out only when the window asks for
-        // at least one; a window without any gets the manager's default set. The Motif hints say it
-        // directly: move only, a border and a title, nothing else.
-        // The offscreen platform offers the interface too, without a connection.
-        auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-        if (QGuiApplication::platformName() != QLatin1String("xcb") || x11 == nullptr ||
-            x11->connection() == nullptr) {
-            return;
-        }
-        xcb_connection_t* connection = x11->connection();
-        static constexpr char Name[] = "_MOTIF_WM_HINTS";
-        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 0, sizeof Name - 1, Name), nullptr);
-        if (atom == nullptr)
-            return;
-        enum : quint32 { HintFunctions = 1u << 0, HintDecorations = 1u << 1 };
-        enum : quint32 { FunctionMove = 1u << 2 };
-        enum : quint32 { DecorationBorder = 1u << 1, DecorationTitle = 1u << 3 };
-        const quint32 hints[5] = {HintFunctions | HintDecorations, FunctionMove,
-                                  DecorationBorder | DecorationTitle, 0, 0};
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()),
-                            atom->atom, atom->atom, 32, 5, hints);
-        std::free(atom);
-        xcb_flush(connection);
+}
+
+void AskForFrameWithoutButtons(QWidget* window) {
+    // Qt tells an X11 window manager which buttons to leave out only when the window asks for
+    // at least one; a window without any gets the manager's default set. The Motif hints say it
+    // directly: move only, a border and a title, nothing else.
+    // The offscreen platform offers the interface too, without a connection.
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || x11 == nullptr ||
+        x11->connection() == nullptr) {
+        return;
     }
+    xcb_connection_t* connection = x11->connection();
+    static constexpr char Name[] = "_MOTIF_WM_HINTS";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, sizeof Name - 1, Name), nullptr);
+    if (atom == nullptr)
+        return;
+    enum : quint32 { HintFunctions = 1u << 0, HintDecorations = 1u << 1 };
+    enum : quint32 { FunctionMove = 1u << 2 };
+    enum : quint32 { DecorationBorder = 1u << 1, DecorationTitle = 1u << 3 };
+    const quint32 hints[5] = {HintFunctions | HintDecorations, FunctionMove,
+                              DecorationBorder | DecorationTitle, 0, 0};
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()),
+                        atom->atom, atom->atom, 32, 5, hints);
+    std::free(atom);
+    xcb_flush(connection);
+}
