@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -218,6 +219,8 @@ bool TForm31::eventFilter(QObject* watched, QEvent* event) {
                 return true;
         } else if (event->type() == QEvent::MouseButtonDblClick) {
             StringGrid1DblClick();
+        } else if (event->type() == QEvent::Paint) {
+            ReadRowsInView(static_cast<QPaintEvent*>(event)->rect());
         }
     }
     return QWidget::eventFilter(watched, event);

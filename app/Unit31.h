@@ -161,6 +161,8 @@ private:
     // True when a row is selected and the list is not empty; with no row selected shows the
     // message and gives the grid the focus.
     bool PhotoChosen(const QString& message);
+    void ReadRowsInView(const QRect& area);
+    void ReadExifOfRow(int row, TPhoto& photo);
     void StartWebPages();
     void StartFavouriteSites();
     QToolButton* CreateIconButton(const char* name, const QString& hint, const QString& icon);

@@ -356,12 +356,7 @@ void TForm31::StringGrid1DrawCell(QPainter& canvas, int col, int row, const QRec
     // A read that fails is kept in the photo and shown in the row: a message box raised from
     // inside a paint would repaint the grid beneath it and fail again, box after box.
     if (col == 2 && photo->NeedsExif()) {
-        try {
-            photo->ReadExif();
-        } catch (const std::exception&) {
-            ShowReadFailure(row, *photo);
-        }
-        StringGrid1->SetCells(2, row, photo->InfoText());
+        ReadExifOfRow(row, *photo);
     } else if (col == 1) {
         if (photo->NeedsThumbnail()) {
             try {
@@ -371,6 +366,30 @@ void TForm31::StringGrid1DrawCell(QPainter& canvas, int col, int row, const QRec
             }
         }
         DrawThumbnail(canvas, rect, *photo);
+    }
+}
+
+void TForm31::ReadExifOfRow(int row, TPhoto& photo) {
+    try {
+        photo.ReadExif();
+    } catch (const std::exception&) {
+        ShowReadFailure(row, photo);
+    }
+    StringGrid1->SetCells(2, row, photo.InfoText());
+}
+
+void TForm31::ReadRowsInView(const QRect& area) {
+    // The dates go into the text before the grid draws it: the first paint of a row shows them,
+    // and its text is laid out once rather than once without them and once more with them.
+    const int first = StringGrid1->rowAt(area.top());
+    if (first < 0)
+        return;
+    int last = StringGrid1->rowAt(area.bottom());
+    if (last < 0)
+        last = StringGrid1->RowCount() - 1;
+    for (int row = first; row <= last; ++row) {
+        if (TPhoto* photo = PhotoOfRow(row); photo && photo->NeedsExif())
+            ReadExifOfRow(row, *photo);
     }
 }
 
