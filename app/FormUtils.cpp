@@ -3,6 +3,8 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
 
+#include <QApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -112,4 +114,38 @@ void AskForFrameWithoutButtons(QWidget* window) {
                         atom->atom, atom->atom, 32, 5, hints);
     std::free(atom);
     xcb_flush(connection);
+}
+
+TInputBlocker::TInputBlocker(QWidget* window) : FWindow(window) {
+    qApp->installEventFilter(this);
+}
+
+TInputBlocker::~TInputBlocker() {
+    qApp->removeEventFilter(this);
+}
+
+bool TInputBlocker::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+            break;
+        default:
+            return false;
+    }
+    const auto* widget = qobject_cast<const QWidget*>(watched);
+    if (widget == nullptr)
+        return false;
+    // A pop-up or menu of the window has the window among its parents' windows.
+    for (const QWidget* top = widget->window(); top != nullptr;
+         top = top->parentWidget() ? top->parentWidget()->window() : nullptr) {
+        if (top == FWindow)
+            return false;
+    }
+    return true;
 }

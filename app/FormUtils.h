@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -34,3 +35,17 @@ void CentreOnWindow(QWidget* window, const QWidget* target);
 // Asks the window system for a frame with a title and no buttons (no system menu, minimise,
 // maximise or close), for a window about to be mapped; nothing happens off X11.
 void AskForFrameWithoutButtons(QWidget* window);
+
+// While alive, input (mouse, wheel, keys, context menus) meant for any window other than the
+// given one and the windows it owns (its menus and pop-ups) is dropped.
+class TInputBlocker : public QObject {
+public:
+    explicit TInputBlocker(QWidget* window);
+    ~TInputBlocker() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* FWindow;
+};

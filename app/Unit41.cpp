@@ -19,6 +19,14 @@ TForm41::TForm41(QWidget* parent) : QDialog(parent) {
     CentreOnParent(this);
 }
 
+int TForm41::exec() {
+    // The windows behind kept taking clicks while this window with its browser was open (Qt's
+    // modality did not hold here), and a second click on the album tab opened a second help
+    // window: nothing behind it takes input until it closes.
+    const TInputBlocker blocker(this);
+    return QDialog::exec();
+}
+
 void TForm41::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     FormShow();

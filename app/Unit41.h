@@ -14,6 +14,8 @@ public:
     QString HelpUrl;  // the address to show, set before the window is shown
     TWebBrowser* WebBrowser1 = nullptr;
 
+    int exec() override;
+
 public slots:
     void FormShow();
 

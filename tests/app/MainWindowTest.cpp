@@ -2,10 +2,12 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 
+#include "app/FormUtils.h"
 #include "app/Unit31.h"
 #include "app/Unit32.h"
 #include "platform/Cp932.h"
@@ -205,3 +207,29 @@ TEST(SelectComboText, ExactMatchOrFirstItem) {
 }
 
 }  // namespace
+
+// The help window blocks the windows behind it itself; clicks meant for its own controls and for
+// its pop-ups still arrive.
+TEST(InputBlocker, DropsClicksForOtherWindowsOnly) {
+    QWidget behind;
+    auto* behindButton = new QPushButton(QStringLiteral("後ろ"), &behind);
+    QWidget front;
+    auto* frontButton = new QPushButton(QStringLiteral("前"), &front);
+    QWidget popup(&front, Qt::Popup);
+    auto* popupButton = new QPushButton(QStringLiteral("ポップアップ"), &popup);
+    for (QWidget* window : {&behind, &front, &popup})
+        window->show();
+    int behindClicks = 0, frontClicks = 0, popupClicks = 0;
+    QObject::connect(behindButton, &QPushButton::clicked, [&] { ++behindClicks; });
+    QObject::connect(frontButton, &QPushButton::clicked, [&] { ++frontClicks; });
+    QObject::connect(popupButton, &QPushButton::clicked, [&] { ++popupClicks; });
+    {
+        const TInputBlocker blocker(&front);
+        for (QPushButton* button : {behindButton, frontButton, popupButton})
+            QTest::mouseClick(button, Qt::LeftButton);
+    }
+    QTest::mouseClick(behindButton, Qt::LeftButton);
+    EXPECT_EQ(behindClicks, 1);  // only the click after the blocker went
+    EXPECT_EQ(frontClicks, 1);
+    EXPECT_EQ(popupClicks, 1);
+}
