@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QStyleOptionComboBox>
 #include <QToolButton>
 
 #include "app/FormUtils.h"
@@ -133,7 +134,15 @@ void TForm31::CreateAlbumPage() {
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     SetPixelFont(ComboBox1, 19);
     ComboBox1->setMaxVisibleItems(12);
-    ComboBox1->setGeometry(154, 46, 174, ComboBox3->height());
+    // 174 pixels as designed, or wider where this font needs more for a whole dated caption.
+    QStyleOptionComboBox option;
+    option.initFrom(ComboBox1);
+    const QSize caption = ComboBox1->fontMetrics().size(
+        Qt::TextSingleLine, FormatFolderCaption(QStringLiteral("20261231")));
+    const int width = ComboBox1->style()
+                          ->sizeFromContents(QStyle::CT_ComboBox, &option, caption, ComboBox1)
+                          .width();
+    ComboBox1->setGeometry(154, 46, std::max(174, width), ComboBox3->height());
     connect(ComboBox1, &QComboBox::activated, this, &TForm31::ComboBox1Change);
 
     BitBtn2 = CreateIconButton("BitBtn2", QStringLiteral("写真を表示"),
@@ -511,4 +520,3 @@ TPhoto* TForm31::SelectNextPhoto() {
     StringGrid1->SetRow(row + 1);
     return PhotoOfRow(row + 1);
 }
-
