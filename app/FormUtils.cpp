@@ -49,12 +49,6 @@ TTurboImage* NewPictureBox(QWidget* parent, const char* name, const QRect& geome
     return box;
 }
 
-void SetPixelFont(QWidget* control, int pixels) {
-    QFont font = control->font();
-    font.setPixelSize(pixels);
-    control->setFont(font);
-}
-
 void KeepLabelInside(QLabel* label, int margin) {
     const int room = label->parentWidget()->width() - 2 * margin;
     label->adjustSize();
@@ -65,18 +59,6 @@ void KeepLabelInside(QLabel* label, int margin) {
     const int right = label->parentWidget()->width() - margin;
     if (label->geometry().right() >= right)
         label->move(std::max(margin, right - label->width()), label->y());
-}
-
-void CentreOnParent(QWidget* window) {
-    const QWidget* parent = window->parentWidget() ? window->parentWidget()->window() : nullptr;
-    QRect area;
-    if (parent) {
-        area = parent->frameGeometry();
-    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        area = screen->availableGeometry();
-    }
-    if (area.isValid())
-        window->move(area.center() - window->rect().center());
 }
 
 void CentreOnWindow(QWidget* window, const QWidget* target) {

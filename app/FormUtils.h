@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QString>
 
+#include "controls/WindowPlacement.h"
+
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -19,16 +21,11 @@ QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption
                        const QRect& geometry);
 TTurboImage* NewPictureBox(QWidget* parent, const char* name, const QRect& geometry);
 
-// Sets a font size in pixels, as the windows' designs give them.
-void SetPixelFont(QWidget* control, int pixels);
-
 // Keeps a one-line label whole inside its window: a text wider than its designed place allows
 // (Japanese glyphs run wider than the design's font) moves the label left just enough, and a
 // text wider than the window less its margins gets a smaller font until it fits.
 void KeepLabelInside(QLabel* label, int margin = 8);
 
-// Centres a window on its parent window, or on the screen when it has none.
-void CentreOnParent(QWidget* window);
 // Centres a window on another window; with none given, as CentreOnParent.
 void CentreOnWindow(QWidget* window, const QWidget* target);
 

@@ -12,7 +12,7 @@ QLabel* NewSiteLabel(QWidget* parent, const char* name, const QString& caption,
     auto* label = new QLabel(caption, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(geometry);
-    SetFontPixels(label, fontPixels);
+    SetPixelFont(label, fontPixels);
     return label;
 }
 
@@ -23,24 +23,6 @@ QPushButton* NewSiteButton(QWidget* parent, const char* name, const QString& cap
     button->setGeometry(geometry);
     button->setAutoDefault(false);
     return button;
-}
-
-void SetFontPixels(QWidget* control, int pixels) {
-    QFont font = control->font();
-    font.setPixelSize(pixels);
-    control->setFont(font);
-}
-
-void CentreOnOwner(QWidget* dialog) {
-    const QWidget* owner = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
-    QRect area;
-    if (owner) {
-        area = owner->frameGeometry();
-    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        area = screen->availableGeometry();
-    }
-    if (area.isValid())
-        dialog->move(area.center() - dialog->rect().center());
 }
 
 QList<QIcon> TickImages() {

@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QString>
 
+#include "controls/WindowPlacement.h"
+
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -15,10 +17,6 @@ QLabel* NewSiteLabel(QWidget* parent, const char* name, const QString& caption,
                      const QRect& geometry, int fontPixels);
 QPushButton* NewSiteButton(QWidget* parent, const char* name, const QString& caption,
                            const QRect& geometry);
-void SetFontPixels(QWidget* control, int pixels);
-
-// Centres a dialog on the window it belongs to, or on the screen when it has none.
-void CentreOnOwner(QWidget* dialog);
 
 // The chooser's tick pictures, 16 x 20: 0 an empty box, 1 a box with a green tick.
 QList<QIcon> TickImages();

@@ -23,7 +23,7 @@ TForm18::TForm18(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("URL登録"));
     CreateControls();
     setFixedSize(434, 243);
-    CentreOnOwner(this);
+    CentreOnParent(this);
 }
 
 void TForm18::CreateControls() {
@@ -36,7 +36,7 @@ void TForm18::CreateControls() {
         box = new QLineEdit(this);
         box->setObjectName(QString::fromLatin1(boxName));
         box->setGeometry(BoxLeft, top, BoxWidth, BoxHeight);
-        SetFontPixels(box, FontPixels);
+        SetPixelFont(box, FontPixels);
         label->setBuddy(box);
         hintLabel = NewSiteLabel(this, hintName, hint,
                                  QRect(BoxLeft, top + BoxHeight + 2, BoxWidth, 18), FontPixels);

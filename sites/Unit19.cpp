@@ -16,7 +16,7 @@ TForm19::TForm19(QWidget* parent) : QDialog(parent) {
     setSizeGripEnabled(true);
     CreateControls();
     resize(500, 318);
-    CentreOnOwner(this);
+    CentreOnParent(this);
 }
 
 void TForm19::CreateControls() {
@@ -26,7 +26,7 @@ void TForm19::CreateControls() {
 
     ListView31 = new TListView3(this);
     ListView31->setObjectName(QStringLiteral("ListView31"));
-    SetFontPixels(ListView31, 13);
+    SetPixelFont(ListView31, 13);
     ListView31->SetSmallImages(TickImages());
     ListView31->setIconSize(QSize(16, 20));
     ListView31->setHeaderLabels({QString(), QStringLiteral("名称"), QStringLiteral("URL")});
