@@ -31,33 +31,6 @@ constexpr double Target = 1.5;
     Bench::Die("bench_viewer_turn", "libjpeg failed");
 }
 
-// libjpeg's plain encode of a width x height RGB raster at quality 90 to a file.
-void PlainEncode(const QString& path, const std::vector<JSAMPLE>& raster, int width, int height) {
-    FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
-    if (file == nullptr)
-        Bench::Die("bench_viewer_turn", "cannot write the floor's file");
-    jpeg_compress_struct info;
-    jpeg_error_mgr error;
-    info.err = jpeg_std_error(&error);
-    error.error_exit = JpegExit;
-    jpeg_create_compress(&info);
-    jpeg_stdio_dest(&info, file);
-    info.image_width = JDIMENSION(width);
-    info.image_height = JDIMENSION(height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 90, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPLE*>(raster.data()) + size_t(info.next_scanline) * width * 3;
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::fclose(file);
-}
-
 // The whole picture of a JPEG file as RGB rows, decoded once outside the timing.
 std::vector<JSAMPLE> DecodeWhole(const QString& path, int& width, int& height) {
     FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
@@ -146,8 +119,8 @@ int main(int argc, char** argv) {
     std::vector<JSAMPLE> rows;
     const auto floor = [&] {
         Bench::PlainDecode(floorReduced, rows);
-        PlainEncode(floorTurned, turned, 450, 600);
-        PlainEncode(floorThumbnail, thumbnail, 98, 130);
+        Bench::PlainEncode(floorTurned, turned, 450, 600);
+        Bench::PlainEncode(floorThumbnail, thumbnail, 98, 130);
         Bench::PlainDecode(floorThumbnail, rows);
     };
     const auto turn = [&] { viewer.N2->trigger(); };

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <random>
 
 #include "platform/Dialogs.h"
@@ -40,10 +41,13 @@ void Die(const char* program, const char* what) {
     std::exit(1);
 }
 
-void MakePhoto(const QString& path, int width, int height, unsigned seed) {
+// libjpeg's plain baseline encode to a file, with the library's defaults but the quality; row(y)
+// gives the RGB samples of row y.
+static void EncodeRows(const QString& path, int width, int height, int quality,
+                       const std::function<const JSAMPLE*(int)>& row) {
     FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (file == nullptr)
-        Die("bench", "cannot create the photo");
+        Die("bench", "cannot create a JPEG file");
     jpeg_compress_struct info;
     jpeg_error_mgr error;
     info.err = jpeg_std_error(&error);
@@ -55,23 +59,34 @@ void MakePhoto(const QString& path, int width, int height, unsigned seed) {
     info.input_components = 3;
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 92, TRUE);
+    jpeg_set_quality(&info, quality, TRUE);
     jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW pointer = const_cast<JSAMPLE*>(row(int(info.next_scanline)));
+        jpeg_write_scanlines(&info, &pointer, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::fclose(file);
+}
+
+void MakePhoto(const QString& path, int width, int height, unsigned seed) {
     std::vector<JSAMPLE> row(size_t(width) * 3);
     std::mt19937 random(seed);
-    for (int y = 0; y < height; ++y) {
+    EncodeRows(path, width, height, 92, [&](int y) {
         for (int x = 0; x < width; ++x) {
             const int noise = int(random() % 24);
             row[size_t(x) * 3] = JSAMPLE((x * 200 / width + noise + (y / 50) % 30) & 255);
             row[size_t(x) * 3 + 1] = JSAMPLE((y * 180 / height + noise * 2 + 30) & 255);
             row[size_t(x) * 3 + 2] = JSAMPLE(((x ^ y) / 64 + noise) & 255);
         }
-        JSAMPROW pointer = row.data();
-        jpeg_write_scanlines(&info, &pointer, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::fclose(file);
+        return row.data();
+    });
+}
+
+void PlainEncode(const QString& path, const std::vector<JSAMPLE>& raster, int width, int height) {
+    EncodeRows(path, width, height, 90,
+               [&](int y) { return raster.data() + size_t(y) * size_t(width) * 3; });
 }
 
 void PlainDecode(const QString& path, std::vector<JSAMPLE>& rows) {

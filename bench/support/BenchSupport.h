@@ -20,6 +20,10 @@ namespace Bench {
 // detail) of the given size, row by row, so that making it raises no memory peak.
 void MakePhoto(const QString& path, int width, int height, unsigned seed = 1);
 
+// libjpeg's plain baseline encode of a width x height RGB raster at quality 90, the program's
+// own setting, to a file.
+void PlainEncode(const QString& path, const std::vector<JSAMPLE>& raster, int width, int height);
+
 // libjpeg's plain full decode through its stdio source, in 64 KiB reads, into one reused buffer
 // of a few rows: as fast as a plain decode gets, so a ratio against it shows only what the
 // program adds.
