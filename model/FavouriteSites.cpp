@@ -6,8 +6,8 @@
 #include "model/XmlStore.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
-#include "platform/Dialogs.h"
 #include "platform/Exception.h"
+#include "platform/Messages.h"
 #include "platform/ProgramDir.h"
 #include "platform/XmlDocument.h"
 
@@ -67,7 +67,7 @@ void TOkiniList::Load() {
             Add(std::move(entry));
         }
     } catch (const std::exception&) {
-        Dialogs::ShowMessage(XmlStoreLoadFailedText(StoreName));
+        Messages::Show(XmlStoreLoadFailedText(StoreName));
     }
 }
 
@@ -86,7 +86,7 @@ void TOkiniList::Save() const {
         MakeFolderOf(path);
         document.Save(path);
     } catch (const std::exception&) {
-        Dialogs::ShowMessage(XmlStoreSaveFailedText(StoreName));
+        Messages::Show(XmlStoreSaveFailedText(StoreName));
     }
 }
 

@@ -1,7 +1,7 @@
 #include "model/OkiniStore.h"
 
 #include "model/XmlStore.h"
-#include "platform/Dialogs.h"
+#include "platform/Messages.h"
 #include "platform/XmlDocument.h"
 
 TPhotoOkini* TPhotoOkiniList::Add(const QString& folder, const QString& fileName) {
@@ -17,13 +17,13 @@ void TPhotoOkiniList::LoadFromFile(const QString& path) {
                                                              node.SelectSingleNode(file).Text()});
         });
     if (!whole)
-        Dialogs::ShowMessage(XmlStoreLoadFailedText(StoreName()));
+        Messages::Show(XmlStoreLoadFailedText(StoreName()));
 }
 
 void TPhotoOkiniList::SaveToFile(const QString& path) const {
     try {
         SaveEntries(path, QStringLiteral("okiniiri"), [](const TPhotoOkini&, TXmlNode&) {});
     } catch (const std::exception&) {
-        Dialogs::ShowMessage(XmlStoreSaveFailedText(StoreName()));
+        Messages::Show(XmlStoreSaveFailedText(StoreName()));
     }
 }

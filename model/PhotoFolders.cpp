@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Dialogs.h"
+#include "platform/Messages.h"
 
 namespace {
 
@@ -206,7 +206,7 @@ int CountFiles(const QString& dir) {
     if (!handle.IsOpen()) {
         const int error = handle.OpenError();
         if (error != ENOENT && error != ENOTDIR) {
-            Dialogs::ShowMessage(QStringLiteral("ファイル数の取得に失敗しました。"));
+            Messages::Show(QStringLiteral("ファイル数の取得に失敗しました。"));
         }
         return 0;
     }
@@ -215,7 +215,7 @@ int CountFiles(const QString& dir) {
         const dirent* entry = handle.Next();
         if (entry == nullptr) {
             if (errno != 0)
-                Dialogs::ShowMessage(QStringLiteral("ファイル数の取得に失敗しました。"));
+                Messages::Show(QStringLiteral("ファイル数の取得に失敗しました。"));
             return count;
         }
         // A regular file always counts; the listing says so without a stat per file, which

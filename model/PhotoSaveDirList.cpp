@@ -5,8 +5,8 @@
 #include <QFileInfo>
 
 #include "model/XmlStore.h"
-#include "platform/Dialogs.h"
 #include "platform/Exception.h"
+#include "platform/Messages.h"
 #include "platform/ProgramDir.h"
 #include "platform/XmlDocument.h"
 
@@ -36,7 +36,7 @@ void TPhotoSaveDirList::Load() {
             Add(std::move(entry));
         }
     } catch (const std::exception&) {
-        Dialogs::ShowMessage(XmlStoreLoadFailedText(StoreName));
+        Messages::Show(XmlStoreLoadFailedText(StoreName));
     }
 }
 
@@ -54,7 +54,7 @@ void TPhotoSaveDirList::Save() const {
         QDir().mkpath(QFileInfo(FileName()).absolutePath());
         document.Save(FileName());
     } catch (const std::exception&) {
-        Dialogs::ShowMessage(XmlStoreSaveFailedText(StoreName));
+        Messages::Show(XmlStoreSaveFailedText(StoreName));
     }
 }
 

@@ -3,7 +3,7 @@
 #include <QSet>
 
 #include "model/XmlStore.h"
-#include "platform/Dialogs.h"
+#include "platform/Messages.h"
 #include "platform/XmlDocument.h"
 
 bool TTagList::Contains(const QString& name) const {
@@ -44,7 +44,7 @@ void TPhotoTagList::LoadFromFile(const QString& path) {
                                                      node.SelectSingleNode(val).Text()});
     });
     if (!whole)
-        Dialogs::ShowMessage(XmlStoreLoadFailedText(StoreName()));
+        Messages::Show(XmlStoreLoadFailedText(StoreName()));
 }
 
 void TPhotoTagList::SaveToFile(const QString& path) const {
@@ -53,7 +53,7 @@ void TPhotoTagList::SaveToFile(const QString& path) const {
             tag.AppendElement(QStringLiteral("val")).SetText(entry.Tags);
         });
     } catch (const std::exception&) {
-        Dialogs::ShowMessage(XmlStoreSaveFailedText(StoreName()));
+        Messages::Show(XmlStoreSaveFailedText(StoreName()));
     }
 }
 

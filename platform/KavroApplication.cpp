@@ -6,6 +6,7 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Exception.h"
+#include "platform/Messages.h"
 
 TKavroApplication::TKavroApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("KavroPhoto"));
@@ -18,6 +19,8 @@ TKavroApplication::TKavroApplication(int& argc, char** argv) : QApplication(argc
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         installTranslator(translator);
     }
+    // What the model has to tell the user is shown in the same plain box as everything else.
+    Messages::SetSink([](const QString& text) { Dialogs::ShowMessage(text); });
 }
 
 bool TKavroApplication::notify(QObject* receiver, QEvent* event) {

@@ -18,3 +18,25 @@ public:
 // after reporting (for example closing the window).
 void ReportError(const std::exception& error);
 void ReportUnknownError();
+
+// Runs a handler's body and hands whatever it throws to the general error report. Qt does not
+// allow an exception to leave a slot it called through a signal, so every handler connected to
+// a signal runs through this (notify() only guards event handlers).
+template <class Body>
+void RunReported(Body&& body) noexcept {
+    try {
+        body();
+    } catch (const std::exception& error) {
+        ReportError(error);
+    } catch (...) {
+        ReportUnknownError();
+    }
+}
+
+// The slot to connect a signal to: the receiver's handler, run through RunReported.
+//     connect(BitBtn5, &QToolButton::clicked, this, Reported(this, &TForm31::BitBtn5Click));
+template <class Receiver, class... Args>
+auto Reported(Receiver* receiver, void (Receiver::*handler)(Args...)) {
+    return
+        [receiver, handler](Args... args) { RunReported([&] { (receiver->*handler)(args...); }); };
+}
