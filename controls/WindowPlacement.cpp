@@ -1,12 +1,62 @@
 #include "controls/WindowPlacement.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTabBar>
 #include <QWidget>
+#include <algorithm>
+
+QString TextFamily() {
+    return QStringLiteral("Noto Sans CJK JP");
+}
+
+namespace {
+
+bool TextFamilyInstalled() {
+    static const bool installed = QFontDatabase::hasFamily(TextFamily());
+    return installed;
+}
+
+QRect AvailableArea(const QScreen* screen) {
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+// Before a window is first mapped its frame is not known yet; the owner's frame, drawn by the
+// same window manager, is the best guess for it.
+QSize FrameSize(const QWidget* window, const QWidget* owner) {
+    QSize frame = window->frameGeometry().size();
+    if (frame == window->size() && owner)
+        frame += owner->frameGeometry().size() - owner->size();
+    return frame;
+}
+
+// The lowest screen row of the owner's tabs; the top of its client area when it has none.
+int TabsBottom(const QWidget* owner) {
+    for (const QTabBar* tabs : owner->findChildren<QTabBar*>()) {
+        if (tabs->isVisible())
+            return tabs->mapToGlobal(QPoint(0, tabs->height() - 1)).y();
+    }
+    return owner->geometry().top();
+}
+
+}  // namespace
+
+void UseTextFamily(QWidget* widget) {
+    if (!TextFamilyInstalled())
+        return;
+    QFont font = widget->font();
+    font.setFamilies({TextFamily()});
+    widget->setFont(font);
+}
 
 void SetPixelFont(QWidget* control, int pixels) {
     QFont font = control->font();
     font.setPixelSize(pixels);
+    if (TextFamilyInstalled())
+        font.setFamilies({TextFamily()});
     control->setFont(font);
 }
 
@@ -20,4 +70,67 @@ void CentreOnParent(QWidget* window) {
     }
     if (area.isValid())
         window->move(area.center() - window->rect().center());
+}
+
+QPoint KeepOnScreen(const QRect& frame, const QRect& screen) {
+    if (!screen.isValid())
+        return frame.topLeft();
+    const int x =
+        std::max(screen.left(), std::min(frame.left(), screen.right() + 1 - frame.width()));
+    const int y =
+        std::max(screen.top(), std::min(frame.top(), screen.bottom() + 1 - frame.height()));
+    return {x, y};
+}
+
+QPoint PlaceBeside(const QRect& owner, const QSize& frame, const QRect& screen, int keepClearBelow,
+                   int gap) {
+    const int rightRoom = screen.right() - owner.right() - gap;
+    const int leftRoom = owner.left() - screen.left() - gap;
+    QPoint place;
+    if (frame.width() <= rightRoom) {
+        place = {owner.right() + 1 + gap, owner.top()};
+    } else if (frame.width() <= leftRoom) {
+        place = {owner.left() - gap - frame.width(), owner.top()};
+    } else {
+        // KeepOnScreen pulls it back from the edge it would pass.
+        place = {rightRoom >= leftRoom ? screen.right() + 1 : screen.left() - frame.width(),
+                 keepClearBelow + 1 + gap};
+    }
+    return KeepOnScreen(QRect(place, frame), screen);
+}
+
+int NarrowestPageWidth(int arrangedWidth, const QList<QRect>& leftKept,
+                       const QList<QRect>& rightKept, int gap) {
+    int narrowest = 0;
+    for (const QRect& left : leftKept) {
+        for (const QRect& right : rightKept) {
+            if (left.bottom() < right.top() || right.bottom() < left.top())
+                continue;
+            narrowest =
+                std::max(narrowest, left.right() + 1 + gap + (arrangedWidth - right.left()));
+        }
+    }
+    return narrowest;
+}
+
+void TRememberedPlace::Remember(const QWidget* window) {
+    FPlace = window->pos();
+}
+
+void TRememberedPlace::Restore(QWidget* window, const QWidget* owner) const {
+    const QSize frame = FrameSize(window, owner);
+    if (FPlace) {
+        const QScreen* screen = QGuiApplication::screenAt(*FPlace);
+        if (!screen)
+            screen = owner ? owner->screen() : window->screen();
+        window->move(KeepOnScreen(QRect(*FPlace, frame), AvailableArea(screen)));
+        return;
+    }
+    const QRect screen = AvailableArea(owner ? owner->screen() : window->screen());
+    if (!owner) {
+        window->move(KeepOnScreen(
+            QRect(screen.center() - QPoint(frame.width(), frame.height()) / 2, frame), screen));
+        return;
+    }
+    window->move(PlaceBeside(owner->frameGeometry(), frame, screen, TabsBottom(owner)));
 }
