@@ -235,7 +235,9 @@ void TForm31::ArrangeAlbumPage() {
         button->move(designLeft + shift, AlbumButtonTop);
     Shape2->setGeometry(3, 39, std::max(1, width - 3), 1);
     StringGrid1->setGeometry(0, GridTop, width, std::max(1, TabSheet2->height() - GridTop));
-    TabSheet2->setMinimumWidth(NarrowestAlbumWidth(*this, width));
+    // Nor so low that the grid shows no whole row.
+    TabSheet2->setMinimumSize(NarrowestAlbumWidth(*this, width),
+                              GridTop + RowHeight + 2 * StringGrid1->frameWidth());
 }
 
 TPhoto* TForm31::PhotoOfRow(int row) const {

@@ -253,3 +253,81 @@ TEST_F(GridWidget, ReadOnlyGridOpensNoEditor) {
 }
 
 }  // namespace
+
+namespace {
+
+// Rows of the canvas, inside the columns given, that hold any dark pixel.
+QList<int> InkRows(const QImage& canvas, int left, int right) {
+    QList<int> rows;
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = left; x <= right; ++x) {
+            if (qGray(canvas.pixel(x, y)) < 128) {
+                rows.append(y);
+                break;
+            }
+        }
+    }
+    return rows;
+}
+
+TEST(StringGrid1, CellDrawingNeverReachesTheNeighbouringCells) {
+    const struct {
+        const char* Name;
+        bool DefaultDrawing;
+    } cases[] = {{"default drawing", true}, {"own drawing only", false}};
+    for (const auto& c : cases) {
+        TMyStringGrid grid;
+        grid.SetDefaultDrawing(c.DefaultDrawing);
+        // A picture far larger than its cell, as a damaged library's thumbnail is.
+        grid.OnDrawCell = [](QPainter& canvas, int, int, const QRect& rect, const TGridDrawState&) {
+            canvas.fillRect(QRect(rect.topLeft(), QSize(400, 400)), Qt::black);
+        };
+        QImage canvas(300, 300, QImage::Format_RGB32);
+        canvas.fill(Qt::white);
+        QPainter painter(&canvas);
+        const QRect cell(50, 50, 100, 100);
+        grid.DrawCell(painter, 0, 0, cell, {});
+        painter.end();
+        EXPECT_EQ(qGray(canvas.pixel(cell.right() - 1, cell.bottom() - 1)), 0) << c.Name;
+        EXPECT_EQ(qGray(canvas.pixel(cell.right() + 1, cell.center().y())), 255) << c.Name;
+        EXPECT_EQ(qGray(canvas.pixel(cell.center().x(), cell.bottom() + 1)), 255) << c.Name;
+        EXPECT_EQ(qGray(canvas.pixel(cell.right() + 1, cell.bottom() + 1)), 255) << c.Name;
+    }
+}
+
+TEST(StringGrid1, AColumnKeptFromWrappingDrawsOneLine) {
+    const QFont font = GridFont();
+    const QString number = QStringLiteral("100000");
+    const int lineHeight = QFontMetrics(font).height();
+    // The cell is narrower than the number: a wrapping column breaks it.
+    const int width = QFontMetrics(font).horizontalAdvance(number) / 2 + 2;
+    const struct {
+        const char* Name;
+        bool ColumnWraps;
+        bool SecondLine;
+    } cases[] = {{"kept from wrapping", false, false}, {"wrapping", true, true}};
+    for (const auto& c : cases) {
+        TMyStringGrid grid;
+        grid.SetColCount(2);
+        grid.SetWordWrap(true);
+        grid.SetColWordWrap(1, c.ColumnWraps);
+        EXPECT_TRUE(grid.ColWordWrap(0)) << c.Name;
+        grid.setFont(font);
+        QPalette colours = grid.palette();
+        colours.setColor(QPalette::Base, Qt::white);
+        colours.setColor(QPalette::Text, Qt::black);
+        grid.setPalette(colours);
+        grid.SetCells(1, 0, number);
+        QImage canvas(width, 4 * lineHeight, QImage::Format_RGB32);
+        canvas.fill(Qt::white);
+        QPainter painter(&canvas);
+        grid.DrawCell(painter, 1, 0, canvas.rect(), {});
+        painter.end();
+        const QList<int> ink = InkRows(canvas, 0, width - 1);
+        ASSERT_FALSE(ink.isEmpty()) << c.Name;
+        EXPECT_LT(ink.front(), 2 + lineHeight) << c.Name;
+        EXPECT_EQ(ink.back() >= 2 + lineHeight, c.SecondLine) << c.Name;
+    }
+}
+
+}  // namespace
