@@ -1,5 +1,6 @@
 #include "controls/WindowPlacement.h"
 
+#include <QAbstractItemView>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
@@ -33,13 +34,23 @@ QSize FrameSize(const QWidget* window, const QWidget* owner) {
     return frame;
 }
 
-// The lowest screen row of the owner's tabs; the top of its client area when it has none.
-int TabsBottom(const QWidget* owner) {
+// The lowest screen row that must stay in sight: the owner's tabs and, above its largest list,
+// the controls that act on the list. The list itself may be covered.
+int KeepClearBottom(const QWidget* owner) {
+    int bottom = owner->geometry().top();
     for (const QTabBar* tabs : owner->findChildren<QTabBar*>()) {
         if (tabs->isVisible())
-            return tabs->mapToGlobal(QPoint(0, tabs->height() - 1)).y();
+            bottom = std::max(bottom, tabs->mapToGlobal(QPoint(0, tabs->height() - 1)).y());
     }
-    return owner->geometry().top();
+    const QAbstractItemView* largest = nullptr;
+    for (const QAbstractItemView* view : owner->findChildren<QAbstractItemView*>()) {
+        if (view->isVisible() && view->window() == owner &&
+            (!largest || view->width() * view->height() > largest->width() * largest->height()))
+            largest = view;
+    }
+    if (largest)
+        bottom = std::max(bottom, largest->mapToGlobal(QPoint(0, 0)).y() - 1);
+    return bottom;
 }
 
 }  // namespace
@@ -93,7 +104,8 @@ QPoint PlaceBeside(const QRect& owner, const QSize& frame, const QRect& screen, 
         place = {owner.left() - gap - frame.width(), owner.top()};
     } else {
         // KeepOnScreen pulls it back from the edge it would pass.
-        place = {rightRoom >= leftRoom ? screen.right() + 1 : screen.left() - frame.width(),
+        const bool right = owner.center().x() <= screen.center().x();
+        place = {right ? screen.right() + 1 : screen.left() - frame.width(),
                  keepClearBelow + 1 + gap};
     }
     return KeepOnScreen(QRect(place, frame), screen);
@@ -132,5 +144,5 @@ void TRememberedPlace::Restore(QWidget* window, const QWidget* owner) const {
             QRect(screen.center() - QPoint(frame.width(), frame.height()) / 2, frame), screen));
         return;
     }
-    window->move(PlaceBeside(owner->frameGeometry(), frame, screen, TabsBottom(owner)));
+    window->move(PlaceBeside(owner->frameGeometry(), frame, screen, KeepClearBottom(owner)));
 }

@@ -30,8 +30,9 @@ QPoint KeepOnScreen(const QRect& frame, const QRect& screen);
 
 // Where a window of the given frame size first goes beside its owner's frame: to the right of
 // it when it fits on the screen there, else to the left, top edges aligned. Where neither side
-// has room it goes to the side with more room, overlapping the owner but starting below
-// keepClearBelow (the owner's tab row), so that the owner's tabs stay in sight. Always on screen.
+// has room it goes to the screen's edge away from the owner's centre, overlapping the owner but
+// starting below keepClearBelow (the owner's tabs and the controls above its list), so that
+// those stay in sight. Always on screen.
 QPoint PlaceBeside(const QRect& owner, const QSize& frame, const QRect& screen, int keepClearBelow,
                    int gap = 8);
 
@@ -43,7 +44,8 @@ int NarrowestPageWidth(int arrangedWidth, const QList<QRect>& leftKept,
                        const QList<QRect>& rightKept, int gap);
 
 // Remembers, while the program runs, where the user left a window, and puts it back there when
-// it is shown again. The first time it goes beside its owner (PlaceBeside).
+// it is shown again. The first time it goes beside its owner (PlaceBeside), clear of the owner's
+// tabs and of the controls above the owner's largest list.
 class TRememberedPlace {
 public:
     // When the window is hidden.

@@ -118,6 +118,12 @@ TEST_F(WindowLooks, ViewerFirstBesideTheMainWindowThenWhereItWasLeft) {
     Viewer.show();
     QApplication::processEvents();
     EXPECT_FALSE(Viewer.frameGeometry().intersects(TabsOnScreen()));
+    for (const QWidget* command : std::initializer_list<const QWidget*>{
+             form.ComboBox2, form.ComboBox3, form.ComboBox1, form.BitBtn2, form.BitBtn10}) {
+        EXPECT_FALSE(Viewer.frameGeometry().intersects(
+            QRect(command->mapToGlobal(QPoint(0, 0)), command->size())))
+            << command->objectName().toStdString();
+    }
     EXPECT_TRUE(screen.contains(Viewer.frameGeometry()));
 
     const QSize frame = Viewer.frameGeometry().size();

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
@@ -45,10 +47,10 @@ TEST(WindowPlacement, PlaceBesideTheOwnerClearOfItsTabs) {
          QPoint(608, 100)},
         {"left when the right is too narrow", QRect(660, 100, 600, 700), QSize(620, 500), 150,
          QPoint(32, 100)},
-        {"neither side: below the tabs at the roomier side", QRect(271, 162, 738, 700),
+        {"neither side: below the tabs, away from the owner's centre", QRect(271, 162, 738, 700),
          QSize(620, 500), 220, QPoint(660, 229)},
-        {"neither side, more room on the left", QRect(400, 162, 738, 700), QSize(620, 500), 220,
-         QPoint(0, 229)},
+        {"neither side, owner right of centre: the left edge", QRect(400, 162, 738, 700),
+         QSize(620, 500), 220, QPoint(0, 229)},
         {"too tall below the tabs: kept on the screen", QRect(271, 162, 738, 700), QSize(620, 1000),
          220, QPoint(660, 24)},
         {"owner low on the screen: lifted onto it", QRect(0, 800, 600, 200), QSize(620, 500), 830,
@@ -95,7 +97,14 @@ protected:
     void SetUp() override {
         auto* layout = new QVBoxLayout(&Owner);
         Tabs = new QTabWidget(&Owner);
-        Tabs->addTab(new QWidget, QStringLiteral("フォトアルバム"));
+        // A page as the album's: a command button above a list.
+        auto* page = new QWidget;
+        auto* pageLayout = new QVBoxLayout(page);
+        Command = new QPushButton(QStringLiteral("写真を表示"), page);
+        List = new QListWidget(page);
+        pageLayout->addWidget(Command);
+        pageLayout->addWidget(List, 1);
+        Tabs->addTab(page, QStringLiteral("フォトアルバム"));
         layout->addWidget(Tabs);
         Screen = QGuiApplication::primaryScreen()->availableGeometry();
     }
@@ -120,6 +129,8 @@ protected:
 
     QWidget Owner;
     QTabWidget* Tabs = nullptr;
+    QPushButton* Command = nullptr;
+    QListWidget* List = nullptr;
     QWidget Window;
     TRememberedPlace Place;
     QRect Screen;
@@ -151,13 +162,17 @@ TEST_F(RememberedPlace, FirstBesideTheOwnerThenWhereTheUserLeftIt) {
     }
 }
 
-TEST_F(RememberedPlace, NoRoomBesideTheOwnerLeavesItsTabsInSight) {
+TEST_F(RememberedPlace, NoRoomBesideTheOwnerLeavesItsTabsAndCommandsInSight) {
     ShowOwner(Screen.adjusted(20, 20, -20, -20));
     Window.resize(Screen.width() / 3, Screen.height() / 3);
     ShowWindow();
-    EXPECT_FALSE(Window.frameGeometry().intersects(TabsOnScreen()));
-    EXPECT_GT(Window.frameGeometry().top(), TabsOnScreen().bottom());
-    EXPECT_TRUE(Screen.contains(Window.frameGeometry()));
+    const QRect frame = Window.frameGeometry();
+    EXPECT_FALSE(frame.intersects(TabsOnScreen()));
+    EXPECT_FALSE(frame.intersects(QRect(Command->mapToGlobal(QPoint(0, 0)), Command->size())));
+    EXPECT_GE(frame.top(), List->mapToGlobal(QPoint(0, 0)).y());
+    EXPECT_TRUE(frame.intersects(QRect(List->mapToGlobal(QPoint(0, 0)), List->size())))
+        << "the list may be covered";
+    EXPECT_TRUE(Screen.contains(frame));
 }
 
 }  // namespace
