@@ -25,13 +25,32 @@ QRect AvailableArea(const QScreen* screen) {
     return screen ? screen->availableGeometry() : QRect();
 }
 
+// A window's frame: its size, and where the client area lies inside it.
+struct TFrame {
+    QSize Size;
+    QPoint ClientOffset;
+    bool Known = true;
+};
+
 // Before a window is first mapped its frame is not known yet; the owner's frame, drawn by the
 // same window manager, is the best guess for it.
-QSize FrameSize(const QWidget* window, const QWidget* owner) {
-    QSize frame = window->frameGeometry().size();
-    if (frame == window->size() && owner)
-        frame += owner->frameGeometry().size() - owner->size();
+TFrame FrameOf(const QWidget* window, const QWidget* owner) {
+    TFrame frame{window->frameGeometry().size(),
+                 window->geometry().topLeft() - window->frameGeometry().topLeft()};
+    if (frame.Size == window->size() && owner) {
+        frame.Known = false;
+        frame.Size += owner->frameGeometry().size() - owner->size();
+        frame.ClientOffset = owner->geometry().topLeft() - owner->frameGeometry().topLeft();
+    }
     return frame;
+}
+
+// Puts the frame's top left corner at the place. A window not created yet takes the place as its
+// frame's once the frame is known; a created one whose frame is not known yet has its client
+// area put there instead, so the client goes where the guessed frame puts it.
+void MoveFrame(QWidget* window, const TFrame& frame, const QPoint& place) {
+    const bool created = window->testAttribute(Qt::WA_WState_Created);
+    window->move(frame.Known || !created ? place : place + frame.ClientOffset);
 }
 
 // The lowest screen row that must stay in sight: the owner's tabs and, above its largest list,
@@ -104,7 +123,9 @@ QPoint PlaceBeside(const QRect& owner, const QSize& frame, const QRect& screen, 
         place = {owner.left() - gap - frame.width(), owner.top()};
     } else {
         // KeepOnScreen pulls it back from the edge it would pass.
-        const bool right = owner.center().x() <= screen.center().x();
+        // An owner centred to within the gap (frames differ by a few pixels) counts as centred,
+        // and a centred owner has the window on its right.
+        const bool right = owner.center().x() <= screen.center().x() + gap;
         place = {right ? screen.right() + 1 : screen.left() - frame.width(),
                  keepClearBelow + 1 + gap};
     }
@@ -130,19 +151,23 @@ void TRememberedPlace::Remember(const QWidget* window) {
 }
 
 void TRememberedPlace::Restore(QWidget* window, const QWidget* owner) const {
-    const QSize frame = FrameSize(window, owner);
+    const TFrame frame = FrameOf(window, owner);
+    const QSize size = frame.Size;
     if (FPlace) {
         const QScreen* screen = QGuiApplication::screenAt(*FPlace);
         if (!screen)
             screen = owner ? owner->screen() : window->screen();
-        window->move(KeepOnScreen(QRect(*FPlace, frame), AvailableArea(screen)));
+        MoveFrame(window, frame, KeepOnScreen(QRect(*FPlace, size), AvailableArea(screen)));
         return;
     }
     const QRect screen = AvailableArea(owner ? owner->screen() : window->screen());
     if (!owner) {
-        window->move(KeepOnScreen(
-            QRect(screen.center() - QPoint(frame.width(), frame.height()) / 2, frame), screen));
+        MoveFrame(
+            window, frame,
+            KeepOnScreen(QRect(screen.center() - QPoint(size.width(), size.height()) / 2, size),
+                         screen));
         return;
     }
-    window->move(PlaceBeside(owner->frameGeometry(), frame, screen, KeepClearBottom(owner)));
+    MoveFrame(window, frame,
+              PlaceBeside(owner->frameGeometry(), size, screen, KeepClearBottom(owner)));
 }
