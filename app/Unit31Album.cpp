@@ -235,7 +235,7 @@ void TForm31::ArrangeAlbumPage() {
         button->move(designLeft + shift, AlbumButtonTop);
     Shape2->setGeometry(3, 39, std::max(1, width - 3), 1);
     StringGrid1->setGeometry(0, GridTop, width, std::max(1, TabSheet2->height() - GridTop));
-    // Nor so low that the grid shows no whole row.
+    // At the window's smallest size the controls stay apart and one whole row of the grid shows.
     TabSheet2->setMinimumSize(NarrowestAlbumWidth(*this, width),
                               GridTop + RowHeight + 2 * StringGrid1->frameWidth());
 }

@@ -1,14 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QListWidget>
-#include <QPushButton>
-#include <QScreen>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTest>
-#include <QVBoxLayout>
-
 #include "controls/WindowPlacement.h"
 
 namespace {
@@ -89,90 +80,6 @@ TEST(WindowPlacement, NarrowestPageWidthKeepsRightControlsClearOfLeftOnes) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(NarrowestPageWidth(730, c.Left, buttons, c.Gap), c.Expected) << c.Name;
-}
-
-// A window placed by TRememberedPlace beside an owner window that has tabs.
-class RememberedPlace : public ::testing::Test {
-protected:
-    void SetUp() override {
-        auto* layout = new QVBoxLayout(&Owner);
-        Tabs = new QTabWidget(&Owner);
-        // A page as the album's: a command button above a list.
-        auto* page = new QWidget;
-        auto* pageLayout = new QVBoxLayout(page);
-        Command = new QPushButton(QStringLiteral("写真を表示"), page);
-        List = new QListWidget(page);
-        pageLayout->addWidget(Command);
-        pageLayout->addWidget(List, 1);
-        Tabs->addTab(page, QStringLiteral("フォトアルバム"));
-        layout->addWidget(Tabs);
-        Screen = QGuiApplication::primaryScreen()->availableGeometry();
-    }
-    void ShowOwner(const QRect& geometry) {
-        Owner.setGeometry(geometry);
-        Owner.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&Owner));
-    }
-    void ShowWindow() {
-        Place.Restore(&Window, &Owner);
-        Window.show();
-        QApplication::processEvents();
-    }
-    void HideWindow() {
-        Place.Remember(&Window);
-        Window.hide();
-    }
-    QRect TabsOnScreen() const {
-        const QTabBar* bar = Tabs->tabBar();
-        return QRect(bar->mapToGlobal(QPoint(0, 0)), bar->size());
-    }
-
-    QWidget Owner;
-    QTabWidget* Tabs = nullptr;
-    QPushButton* Command = nullptr;
-    QListWidget* List = nullptr;
-    QWidget Window;
-    TRememberedPlace Place;
-    QRect Screen;
-};
-
-TEST_F(RememberedPlace, FirstBesideTheOwnerThenWhereTheUserLeftIt) {
-    ShowOwner(QRect(Screen.left(), Screen.top() + 40, Screen.width() / 2, Screen.height() / 2));
-    Window.resize(Screen.width() / 4, Screen.height() / 4);
-    ShowWindow();
-    EXPECT_FALSE(Window.frameGeometry().intersects(Owner.frameGeometry()));
-    EXPECT_TRUE(Screen.contains(Window.frameGeometry()));
-
-    const struct {
-        const char* Name;
-        QPoint MovedTo;
-        QPoint Expected;
-    } cases[] = {
-        {"left where it was put", Screen.topLeft() + QPoint(30, 60),
-         Screen.topLeft() + QPoint(30, 60)},
-        {"half off the screen: back on it", Screen.bottomRight() - QPoint(10, 10),
-         Screen.bottomRight() + QPoint(1, 1) -
-             QPoint(Window.frameGeometry().width(), Window.frameGeometry().height())},
-    };
-    for (const auto& c : cases) {
-        Window.move(c.MovedTo);
-        HideWindow();
-        ShowWindow();
-        EXPECT_EQ(Window.pos(), c.Expected) << c.Name;
-    }
-}
-
-TEST_F(RememberedPlace, NoRoomBesideTheOwnerLeavesItsTabsAndCommandsInSight) {
-    ShowOwner(Screen.adjusted(20, 20, -20, -20));
-    Window.resize(Screen.width() / 3, Screen.height() / 3);
-    ShowWindow();
-    const QRect frame = Window.frameGeometry();
-    EXPECT_FALSE(frame.intersects(TabsOnScreen()));
-    EXPECT_FALSE(frame.intersects(QRect(Command->mapToGlobal(QPoint(0, 0)), Command->size())));
-    EXPECT_GE(frame.top(), List->mapToGlobal(QPoint(0, 0)).y());
-    EXPECT_TRUE(frame.intersects(QRect(List->mapToGlobal(QPoint(0, 0)), List->size())))
-        << "the list may be covered";
-    EXPECT_TRUE(Screen.contains(frame));
 }
 
 }  // namespace
