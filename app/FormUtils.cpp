@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "imaging/TurboImg.h"
+#include "model/KavroUtils.h"
 
 QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption, QPoint place) {
     auto* label = new QLabel(caption, parent);
@@ -47,6 +48,20 @@ TTurboImage* NewPictureBox(QWidget* parent, const char* name, const QRect& geome
     box->setGeometry(geometry);
     box->SetStretch(true);
     return box;
+}
+
+QRect FittedPlace(const QSize& picture, const QRect& box) {
+    if (picture.isEmpty() || box.isEmpty())
+        return box;
+    const QSize fitted = FitSize(picture.width(), picture.height(), box.width(), box.height());
+    return QRect(box.topLeft() + QPoint((box.width() - fitted.width()) / 2,
+                                        (box.height() - fitted.height()) / 2),
+                 fitted);
+}
+
+void ShowFitted(TTurboImage* pictureBox, const QRect& box, const TBitmap& picture) {
+    pictureBox->setGeometry(FittedPlace(QSize(picture.Width(), picture.Height()), box));
+    pictureBox->Picture().Assign(picture);
 }
 
 void KeepLabelInside(QLabel* label, int margin) {

@@ -11,6 +11,7 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class QWidget;
+class TBitmap;
 class TTurboImage;
 
 // Small helpers for windows built in code: each control gets its objectName, caption and place.
@@ -20,6 +21,13 @@ QRadioButton* NewRadioButton(QWidget* parent, const char* name, const QString& c
 QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption,
                        const QRect& geometry);
 TTurboImage* NewPictureBox(QWidget* parent, const char* name, const QRect& geometry);
+
+// Where a picture of the given size goes in a box: at its own size when it fits, else shrunk to
+// fit with its proportions kept, centred either way. An empty picture takes the whole box.
+QRect FittedPlace(const QSize& picture, const QRect& box);
+// Gives the picture box a share of the picture and puts it at FittedPlace in the box, so that a
+// thumbnail is never stretched out of shape.
+void ShowFitted(TTurboImage* pictureBox, const QRect& box, const TBitmap& picture);
 
 // Keeps a one-line label whole inside its window: a text wider than its designed place allows
 // (Japanese glyphs run wider than the design's font) moves the label left just enough, and a

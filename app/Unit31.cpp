@@ -22,6 +22,7 @@
 #include "app/Unit41.h"
 #include "app/WebBrowser.h"
 #include "controls/StringGrid1.h"
+#include "controls/WindowPlacement.h"
 #include "platform/Dialogs.h"
 #include "platform/KavroApplication.h"
 #include "platform/ProgramDir.h"
@@ -53,6 +54,7 @@ TForm31::TForm31(QWidget* parent) : QWidget(parent) {
     InitIconResources();
     setObjectName(QStringLiteral("Form31"));
     setWindowTitle(QStringLiteral("ミルトア Ver.1.2.0"));
+    UseTextFamily(this);
     CreateControls();
     resize(738, 700);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -177,6 +179,7 @@ void TForm31::CreateAlbumHeader() {
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->setEditable(false);
     ComboBox2->setGeometry(Label3->geometry().right() + 3, ComboTop, ComboDesignWidth, 24);
+    ComboBox2->setMinimumWidth(100);
     Label3->setBuddy(ComboBox2);
     connect(ComboBox2, &QComboBox::activated, this, &TForm31::ComboBox2Change);
 
@@ -202,7 +205,8 @@ void TForm31::ArrangeAlbumHeader() {
         left += ButtonSize + ButtonGap;
     }
     const int comboRight = BitBtn5->x() - 4;
-    ComboBox2->resize(std::max(100, comboRight - ComboBox2->x()), ComboBox2->height());
+    ComboBox2->resize(std::max(ComboBox2->minimumWidth(), comboRight - ComboBox2->x()),
+                      ComboBox2->height());
 }
 
 bool TForm31::eventFilter(QObject* watched, QEvent* event) {

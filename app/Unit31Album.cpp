@@ -55,6 +55,22 @@ QImage TransparentWhite(const QImage& picture) {
     return result;
 }
 
+// The page may not grow narrower than the width at which the buttons kept at its right edge
+// would reach the labels and combos on the left (the folder combo counted at its least width).
+int NarrowestAlbumWidth(const TForm31& form, int arrangedWidth) {
+    constexpr int Gap = 6;
+    QRect folderCombo = form.ComboBox2->geometry();
+    folderCombo.setWidth(form.ComboBox2->minimumWidth());
+    QList<QRect> right;
+    for (const QWidget* button : {form.BitBtn5, form.BitBtn9, form.BitBtn1, form.BitBtn2,
+                                  form.BitBtn7, form.BitBtn4, form.BitBtn8, form.BitBtn10})
+        right.append(button->geometry());
+    return NarrowestPageWidth(arrangedWidth,
+                              {form.Label3->geometry(), folderCombo, form.ComboBox3->geometry(),
+                               form.ComboBox1->geometry()},
+                              right, Gap);
+}
+
 QString ReadFailureText(const TPhoto& photo) {
     QStringList texts;
     if (photo.ThumbnailState() == TReadState::Failed)
@@ -177,6 +193,7 @@ void TForm31::CreateAlbumPage() {
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     StringGrid1->SetWordWrap(true);
+    StringGrid1->SetColWordWrap(0, false);
     StringGrid1->SetEditing(false);
     SetPixelFont(StringGrid1, 15);
     StringGrid1->SetColWidths(0, NumberColumnWidth);
@@ -218,6 +235,9 @@ void TForm31::ArrangeAlbumPage() {
         button->move(designLeft + shift, AlbumButtonTop);
     Shape2->setGeometry(3, 39, std::max(1, width - 3), 1);
     StringGrid1->setGeometry(0, GridTop, width, std::max(1, TabSheet2->height() - GridTop));
+    // At the window's smallest size the controls stay apart and one whole row of the grid shows.
+    TabSheet2->setMinimumSize(NarrowestAlbumWidth(*this, width),
+                              GridTop + RowHeight + 2 * StringGrid1->frameWidth());
 }
 
 TPhoto* TForm31::PhotoOfRow(int row) const {

@@ -3,10 +3,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShowEvent>
 
 #include "app/Unit31.h"
 #include "app/Unit37.h"
@@ -231,6 +233,18 @@ void TForm32::N10Click() {
 void TForm32::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
+}
+
+void TForm32::showEvent(QShowEvent* event) {
+    // Sent before the window is mapped, so the window manager maps it at this place.
+    if (!event->spontaneous())
+        FPlace.Restore(this, Form31);
+    QMainWindow::showEvent(event);
+}
+
+void TForm32::hideEvent(QHideEvent* event) {
+    FPlace.Remember(this);
+    QMainWindow::hideEvent(event);
 }
 
 void TForm32::FormClose() {

@@ -3,6 +3,8 @@
 #include <QMainWindow>
 #include <QSize>
 
+#include "controls/WindowPlacement.h"
+
 class QAction;
 class QKeyEvent;
 class QMenu;
@@ -67,6 +69,10 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The window comes back where the user last left it; the first time it goes beside the main
+    // window, clear of its tabs.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -82,4 +88,5 @@ private:
     QSize FClient{300, 300};
     int FRightGap = 0;
     int FBottomGap = 0;
+    TRememberedPlace FPlace;
 };

@@ -53,6 +53,7 @@ QLabel* NewRowLabel(QWidget* parent, const char* name, const QString& caption, i
 TForm33::TForm33(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form33"));
     setWindowTitle(QStringLiteral("設定"));
+    UseTextFamily(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(500, 369);
@@ -166,6 +167,10 @@ void TForm33::FillDirGrid() {
         TPhotoSaveDir* entry = row < SaveDirList->Count() ? SaveDirList->Items(row) : nullptr;
         auto* cell = new QTableWidgetItem(entry ? entry->Path : QString());
         cell->setData(Qt::UserRole, QVariant::fromValue(static_cast<void*>(entry)));
+        // The blank row of an empty list stays current, so that the buttons still act on it,
+        // but it is never drawn selected: a highlighted blank looks like a folder without a name.
+        if (!entry)
+            cell->setFlags(cell->flags() & ~Qt::ItemIsSelectable);
         StringGrid1->setItem(row, 0, cell);
     }
     // The selection stays on its row, or on the last row when the list grew shorter.

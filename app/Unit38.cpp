@@ -9,14 +9,19 @@
 #include "imaging/TurboImg.h"
 #include "model/KavroUtils.h"
 
+namespace {
+constexpr QRect ThumbnailBox(120, 24, 130, 130);
+}  // namespace
+
 TForm38::TForm38(QWidget* parent, QWidget* centreOn) : QDialog(parent), FCentreOn(centreOn) {
     setObjectName(QStringLiteral("Form38"));
     setWindowTitle(QStringLiteral("タグ"));
+    UseTextFamily(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(371, 365);
 
-    TurboImage2 = NewPictureBox(this, "TurboImage2", QRect(120, 24, 130, 130));
+    TurboImage2 = NewPictureBox(this, "TurboImage2", ThumbnailBox);
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     SetPixelFont(Edit1, 15);
@@ -61,7 +66,7 @@ void TForm38::showEvent(QShowEvent* event) {
 
 void TForm38::FormShow() {
     if (Photo) {
-        TurboImage2->Picture().Assign(Photo->Thumbnail);
+        ShowFitted(TurboImage2, ThumbnailBox, Photo->Thumbnail);
         Edit1->setText(Photo->Tags);
     }
     ComboBox1->clear();

@@ -359,6 +359,16 @@ void TMyStringGrid::SetWordWrap(bool value) {
     viewport()->update();
 }
 
+void TMyStringGrid::SetColWordWrap(int col, bool value) {
+    if (value == ColWordWrap(col))
+        return;
+    if (value)
+        FNoWrapCols.removeAll(col);
+    else
+        FNoWrapCols.append(col);
+    viewport()->update();
+}
+
 bool TMyStringGrid::Editing() const {
     return FModel->Editable;
 }
@@ -476,8 +486,9 @@ void TMyStringGrid::DrawCell(QPainter& painter, int col, int row, const QRect& r
     if (drawingOff.Was()) {
         area.setLeft(area.left() + 2);
         area.setTop(area.top() + 2);
-        DrawCellText(painter, area, Cells(col, row), FWordWrap);
+        DrawCellText(painter, area, Cells(col, row), FWordWrap && ColWordWrap(col));
     }
+    painter.setClipRect(rect, Qt::IntersectClip);
     DoDrawCell(painter, col, row, area, state);
     painter.restore();
 }

@@ -66,6 +66,8 @@ private:
 // colours, the text from 2 pixels inside the top left corner, then the OnDrawCell event with the
 // rectangle moved those 2 pixels in at its left and top. DefaultDrawing reads false during the
 // event. With DefaultDrawing off, only the background and the event, with the whole rectangle.
+// Whatever the event draws is clipped to its cell, so a picture too large for its cell never
+// covers the neighbouring cells.
 class TMyStringGrid : public QTableView {
     Q_OBJECT
 public:
@@ -78,6 +80,10 @@ public:
 
     bool WordWrap() const { return FWordWrap; }
     void SetWordWrap(bool value);
+    // A column whose texts never wrap, whatever WordWrap says (a row number that must stay on
+    // one line); its texts still break at their own line breaks.
+    bool ColWordWrap(int col) const { return !FNoWrapCols.contains(col); }
+    void SetColWordWrap(int col, bool value);
     bool DefaultDrawing() const { return FDefaultDrawing; }
     void SetDefaultDrawing(bool value) { FDefaultDrawing = value; }
     // Whether the cells can be edited (F2, Enter, typing, double click open the editor).
@@ -152,6 +158,7 @@ private:
     TStringGridModel* FModel;
     QPointer<TMLInplaceEdit> FEditor;
     bool FWordWrap = false;
+    QList<int> FNoWrapCols;
     bool FDefaultDrawing = true;
     bool FInPaintEvent = false;
 };
