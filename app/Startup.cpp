@@ -8,6 +8,8 @@
 #include "app/Unit31.h"
 #include "app/Unit32.h"
 #include "platform/Dialogs.h"
+#include "platform/Exception.h"
+#include "platform/ProgramDir.h"
 #include "platform/SingleInstanceLock.h"
 
 namespace Startup {
@@ -26,6 +28,16 @@ bool ClaimSingleInstance(TSingleInstanceLock& lock) {
         return true;
     Dialogs::ShowWarning(QStringLiteral("ソラリノシリーズが起動中です。"));
     return false;
+}
+
+bool PrepareProgramDir() {
+    try {
+        MakeProgramDir();
+        return true;
+    } catch (const std::exception& error) {
+        Dialogs::ShowMessage(ErrorMessage(error));
+        return false;
+    }
 }
 
 int RunMainWindow() {
