@@ -12,5 +12,6 @@ int main(int argc, char** argv) {
         return 0;
     if (!Startup::PrepareProgramDir())
         return 1;
+    Startup::SetProgramIcon();
     return Startup::RunMainWindow();
 }

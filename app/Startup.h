@@ -17,6 +17,9 @@ bool ClaimSingleInstance(TSingleInstanceLock& lock);
 // user which folder and why, and returns false: the process then ends.
 bool PrepareProgramDir();
 
+// Gives every window the program's own icon (frame, task switcher).
+void SetProgramIcon();
+
 // Creates the main window and the hidden viewer and runs the event loop.
 int RunMainWindow();
 
