@@ -10,5 +10,8 @@ int main(int argc, char** argv) {
     TSingleInstanceLock lock;
     if (!Startup::ClaimSingleInstance(lock))
         return 0;
+    if (!Startup::PrepareProgramDir())
+        return 1;
+    Startup::SetProgramIcon();
     return Startup::RunMainWindow();
 }

@@ -13,6 +13,13 @@ void PrepareWebEngine();
 // "ソラリノシリーズが起動中です。" and returns false: the process then ends with exit code 0.
 bool ClaimSingleInstance(TSingleInstanceLock& lock);
 
+// Makes the program folder and its "data/" on first use. When that cannot be done, tells the
+// user which folder and why, and returns false: the process then ends.
+bool PrepareProgramDir();
+
+// Gives every window the program's own icon (frame, task switcher).
+void SetProgramIcon();
+
 // Creates the main window and the hidden viewer and runs the event loop.
 int RunMainWindow();
 
