@@ -59,7 +59,7 @@ int RunMainWindow() {
     TForm31 mainWindow;
     TForm32 viewer;
     mainWindow.Form32 = &viewer;
-    viewer.Form31 = &mainWindow;
+    viewer.AlbumPage = &mainWindow;
     mainWindow.show();
     return QApplication::exec();
 }

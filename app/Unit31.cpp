@@ -233,22 +233,15 @@ bool TForm31::eventFilter(QObject* watched, QEvent* event) {
 void TForm31::FormCreate() {
     SaveDirList = std::make_unique<TPhotoSaveDirList>();
     PhotoSetting = std::make_unique<TPhotoSetting>();
-    PhotoDirList = std::make_unique<TPhotoDirList>();
-    PhotoOkiniList = std::make_unique<TPhotoOkiniList>();
-    PhotoTagList = std::make_unique<TPhotoTagList>();
-    PhotoList = std::make_unique<TPhotoList>();
-    TagList = std::make_unique<TTagList>();
+    Album = std::make_unique<TAlbum>(*PhotoSetting);
     OkiniList = std::make_unique<TOkiniList>();
 }
 
 void TForm31::FormDestroy() {
+    // The album reads the settings: it goes first.
+    Album.reset();
     SaveDirList.reset();
     PhotoSetting.reset();
-    PhotoDirList.reset();
-    PhotoList.reset();
-    TagList.reset();
-    PhotoOkiniList.reset();
-    PhotoTagList.reset();
     OkiniList.reset();
 }
 
@@ -429,13 +422,13 @@ void TForm31::ComboBox2Change() {
     const bool sibling = FSiblingInCombo && index == 1;
     BitBtn5->setEnabled(!sibling);
     if (index <= 0) {
-        CurrentDir = ProgramDir() + QStringLiteral("data/photo/");
+        Album->SetCurrentDir(ProgramDir() + QStringLiteral("data/photo/"));
     } else if (sibling) {
-        CurrentDir = SiblingDir;
+        Album->SetCurrentDir(SiblingDir);
     } else {
         const auto* saveDir =
             static_cast<const TPhotoSaveDir*>(ComboBox2->itemData(index).value<void*>());
-        CurrentDir = saveDir ? saveDir->Path + u'/' : QString();
+        Album->SetCurrentDir(saveDir ? saveDir->Path + u'/' : QString());
     }
     OpenCurrentDir();
 }
@@ -456,8 +449,8 @@ void TForm31::BitBtn5Click() {
     {
         TForm40 importWindow(this);
         importWindow.PhotoSetting = PhotoSetting.get();
-        importWindow.SaveDir = CurrentDir;
-        importWindow.PhotoDirList = PhotoDirList.get();
+        importWindow.SaveDir = Album->CurrentDir();
+        importWindow.PhotoDirList = &Album->PhotoDirList();
         importWindow.FileList = files;
         importWindow.exec();
         dateDirName = importWindow.DateDirName;

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "app/ViewerAlbum.h"
 #include "model/KavroUtils.h"
 
 class QAction;
@@ -23,7 +24,9 @@ class TWebBrowser;
 
 // The main window: the page control with its four tabs, the album tab's folder combo and
 // buttons, and every model object of the program, which it owns for the life of the process.
-class TForm31 : public QWidget {
+// The album page shows what the album (TAlbum) holds and asks it for every change; the viewer
+// follows the page through TViewerAlbum.
+class TForm31 : public QWidget, public TViewerAlbum {
     Q_OBJECT
 public:
     static constexpr const char* CurrentFolderText = "カレントフォルダ";
@@ -69,14 +72,10 @@ public:
     // Model objects, created empty in FormCreate and freed in FormDestroy.
     std::unique_ptr<TPhotoSaveDirList> SaveDirList;
     std::unique_ptr<TPhotoSetting> PhotoSetting;
-    std::unique_ptr<TPhotoDirList> PhotoDirList;
-    std::unique_ptr<TPhotoOkiniList> PhotoOkiniList;
-    std::unique_ptr<TPhotoTagList> PhotoTagList;
-    std::unique_ptr<TPhotoList> PhotoList;
-    std::unique_ptr<TTagList> TagList;
+    // The open folder (CurrentDir) with its dated folders, stores and the photos listed.
+    std::unique_ptr<TAlbum> Album;
     std::unique_ptr<TOkiniList> OkiniList;
 
-    QString CurrentDir;         // the open folder, ending in '/'
     QString SiblingDir;         // the program folder + "data/NebelkaPhoto/"
     TForm32* Form32 = nullptr;  // the viewer; owned by the program entry
 
@@ -85,11 +84,13 @@ public:
     void ShowImportedFolder(const QString& dateDirName);
 
     // What the viewer and the photo commands use of the album page.
-    TPhoto* GetCurrentPhoto();
-    TPhoto* SelectPreviousPhoto();
-    TPhoto* SelectNextPhoto();
-    void RefreshGridCells();
-    void DeletePhoto(TPhoto* photo);
+    TPhoto* GetCurrentPhoto() override;
+    TPhoto* SelectPreviousPhoto() override;
+    TPhoto* SelectNextPhoto() override;
+    qsizetype PhotoCount() const override;
+    void RefreshGridCells() override;
+    void DeletePhoto(TPhoto* photo) override;
+    QWidget* AlbumWindow() override { return this; }
     // Hides the viewer when it is showing (mode and filter changes, commands, web tabs, close).
     void CloseViewer();
     // Writes the favourite sites page anew and shows it, waiting for both loads.
@@ -176,12 +177,3 @@ private:
 // Chooses the first item whose text equals the given text exactly; else the first item. Does
 // not raise the combo's change handler.
 void SelectComboText(const QString& text, QComboBox* combo);
-
-// A dated folder's caption in the filter combo: "yyyymmdd" becomes "yyyy年mm月dd日" and "yyyymm"
-// becomes "yyyy年mm月", counted in CP932 bytes; any other name, and a name whose marks would fall
-// inside a double-byte character, stays as it is.
-QString FormatFolderCaption(const QString& name);
-
-// The tag filter's order: the CP932 bytes compared with a-z taken as A-Z (the bytes of
-// double-byte characters as they are). Negative, zero or positive.
-int CompareTagName(const TTag* a, const TTag* b);

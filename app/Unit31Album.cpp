@@ -16,7 +16,6 @@
 #include "app/Unit31.h"
 #include "app/Unit32.h"
 #include "controls/StringGrid1.h"
-#include "platform/Cp932.h"
 #include "platform/KavroApplication.h"
 #include "platform/WaitCursor.h"
 
@@ -81,51 +80,6 @@ QString ReadFailureText(const TPhoto& photo) {
 }
 
 }  // namespace
-
-QString FormatFolderCaption(const QString& name) {
-    bool lossless = false;
-    const QByteArray bytes = Cp932::Encode(name, &lossless);
-    if (!lossless || (bytes.size() != 8 && bytes.size() != 6))
-        return name;
-    // Each mark goes after a whole character; a name that would need it inside or between the
-    // halves of a double-byte character keeps its own form.
-    for (const qsizetype cut : {qsizetype(4), qsizetype(6), bytes.size()}) {
-        if (Cp932::SafePrefixLength(bytes, cut) != cut)
-            return name;
-    }
-    QString caption = Cp932::Decode(bytes.left(4)) + QStringLiteral("年") +
-                      Cp932::Decode(bytes.mid(4, 2)) + QStringLiteral("月");
-    if (bytes.size() == 8)
-        caption += Cp932::Decode(bytes.mid(6, 2)) + QStringLiteral("日");
-    return caption;
-}
-
-int CompareTagName(const TTag* a, const TTag* b) {
-    const QByteArray left = Cp932::Encode(a->Name);
-    const QByteArray right = Cp932::Encode(b->Name);
-    // Folds a-z to A-Z, but not in the second byte of a double-byte character.
-    const auto folded = [](const QByteArray& bytes) {
-        QByteArray result = bytes;
-        for (qsizetype i = 0; i < result.size(); ++i) {
-            const auto byte = static_cast<unsigned char>(result[i]);
-            if (Cp932::IsLeadByte(byte))
-                ++i;
-            else if (byte >= 'a' && byte <= 'z')
-                result[i] = char(byte - 'a' + 'A');
-        }
-        return result;
-    };
-    const QByteArray x = folded(left);
-    const QByteArray y = folded(right);
-    const qsizetype common = std::min(x.size(), y.size());
-    for (qsizetype i = 0; i < common; ++i) {
-        const auto p = static_cast<unsigned char>(x[i]);
-        const auto q = static_cast<unsigned char>(y[i]);
-        if (p != q)
-            return p < q ? -1 : 1;
-    }
-    return x.size() < y.size() ? -1 : x.size() > y.size() ? 1 : 0;
-}
 
 void TForm31::CreateAlbumPage() {
     Shape2 = new QFrame(TabSheet2);
@@ -247,10 +201,7 @@ TPhoto* TForm31::PhotoOfRow(int row) const {
 }
 
 void TForm31::OpenCurrentDir() {
-    // A folder that is missing simply has no dated folders, favourites or tags.
-    PhotoDirList->Load(CurrentDir);
-    PhotoOkiniList->LoadFromFile(CurrentDir + QStringLiteral("okini.xml"));
-    PhotoTagList->LoadFromFile(CurrentDir + QStringLiteral("tag.xml"));
+    Album->OpenCurrentDir();
     ComboBox3->setCurrentIndex(FolderMode);
     ComboBox3Change();
 }
@@ -264,9 +215,9 @@ void TForm31::ComboBox3Change() {
         BitBtn4->hide();
         BitBtn8->setVisible(mode == FolderMode);
         if (mode == FolderMode)
-            PhotoDirList->Load(CurrentDir);
+            Album->ReloadDatedFolders();
         else
-            PhotoTagList->CollectTags(*TagList);
+            Album->CollectTags();
         FillFilterCombo();
         if (ComboBox1->count() > 0) {
             const QSignalBlocker blocker(ComboBox1);
@@ -280,9 +231,7 @@ void TForm31::ComboBox3Change() {
     BitBtn4->hide();
     BitBtn8->show();
     ClearGridCells();
-    const bool readAll = PhotoSetting->ThumbnailDrawAll;
-    PhotoList->LoadOkini(CurrentDir, *PhotoOkiniList, readAll, readAll);
-    PhotoList->JoinTags(*PhotoTagList);
+    Album->ListFavourites();
     LayoutGrid();
     FillGridCells();
 }
@@ -292,14 +241,14 @@ void TForm31::FillFilterCombo() {
     ComboBox1->clear();
     switch (ComboBox3->currentIndex()) {
         case FolderMode:
-            PhotoDirList->Sort(CompareDirNumber);
-            for (TPhotoDir* dir : *PhotoDirList)
+            Album->SortDatedFolders();
+            for (TPhotoDir* dir : Album->PhotoDirList())
                 ComboBox1->addItem(FormatFolderCaption(dir->Name),
                                    QVariant::fromValue(static_cast<void*>(dir)));
             break;
         case TagMode:
-            TagList->Sort(CompareTagName);
-            for (TTag* tag : *TagList)
+            Album->SortTags();
+            for (TTag* tag : Album->TagList())
                 ComboBox1->addItem(tag->Name, QVariant::fromValue(static_cast<void*>(tag)));
             break;
         default:
@@ -312,18 +261,12 @@ void TForm31::ComboBox1Change() {
     const TWaitCursor hourglass;
     // The rows refer to the photos: they let go before the photos are freed.
     ClearGridCells();
-    PhotoList->Clear();
-    const bool readAll = PhotoSetting->ThumbnailDrawAll;
+    Album->ClearPhotos();
     const int mode = ComboBox3->currentIndex();
-    if (mode == FolderMode) {
-        if (const auto* dir = ItemObject<TPhotoDir>(ComboBox1, ComboBox1->currentIndex()))
-            PhotoList->LoadFromDir(CurrentDir + dir->Name + u'/', readAll, readAll);
-    } else if (mode == TagMode) {
-        if (const auto* tag = ItemObject<TTag>(ComboBox1, ComboBox1->currentIndex()))
-            PhotoList->LoadByTag(CurrentDir, tag->Name, readAll, readAll, *PhotoTagList);
-    }
-    PhotoList->JoinTags(*PhotoTagList);
-    PhotoList->JoinOkini(*PhotoOkiniList);
+    if (mode == FolderMode)
+        Album->ListFolder(ItemObject<TPhotoDir>(ComboBox1, ComboBox1->currentIndex()));
+    else if (mode == TagMode)
+        Album->ListTag(ItemObject<TTag>(ComboBox1, ComboBox1->currentIndex()));
     LayoutGrid();
     FillGridCells();
     StringGrid1->SetRow(0);
@@ -354,15 +297,16 @@ void TForm31::LayoutGrid() {
     ClearGridCells();
     StringGrid1->SetColWidths(0, NumberColumnWidth);
     StringGrid1->SetColWidths(1, ThumbnailColumnWidth);
-    StringGrid1->SetRowCount(std::max<int>(1, int(PhotoList->Count())));
+    StringGrid1->SetRowCount(std::max<int>(1, int(PhotoCount())));
     StringGrid1->SetRowHeights(RowHeight);
 }
 
 void TForm31::FillGridCells() {
     StringGrid1->BeginUpdate();
-    const int rows = std::min<int>(int(PhotoList->Count()), StringGrid1->RowCount());
+    const TPhotoList& photos = Album->PhotoList();
+    const int rows = std::min<int>(int(photos.Count()), StringGrid1->RowCount());
     for (int row = 0; row < rows; ++row) {
-        TPhoto* photo = PhotoList->Items(row);
+        TPhoto* photo = photos[row];
         StringGrid1->SetCells(0, row, QString::number(row + 1));
         StringGrid1->SetCells(1, row, {});
         StringGrid1->SetCells(2, row, photo->InfoText());
@@ -454,7 +398,7 @@ void TForm31::DrawThumbnail(QPainter& canvas, const QRect& rect, const TPhoto& p
 void TForm31::StringGrid1SelectCell(int col, int row) {
     Q_UNUSED(col);
     TPhoto* photo = PhotoOfRow(row);
-    if (row < 0 || PhotoList->IsEmpty() || !photo)
+    if (row < 0 || Album->PhotoList().IsEmpty() || !photo)
         return;
     if (Form32 && Form32->isVisible()) {
         // The selection moves inside the grid's own handling: a photo that cannot be shown is
@@ -486,7 +430,7 @@ void TForm31::UpdateFavouriteButtons(int row) {
     BitBtn7->show();
     BitBtn4->hide();
     const TPhoto* photo = PhotoOfRow(row);
-    if (row >= 0 && !PhotoList->IsEmpty() && photo) {
+    if (row >= 0 && !Album->PhotoList().IsEmpty() && photo) {
         BitBtn7->setVisible(!photo->Favourite);
         BitBtn4->setVisible(photo->Favourite);
     }
@@ -495,7 +439,7 @@ void TForm31::UpdateFavouriteButtons(int row) {
 void TForm31::StringGrid1DblClick() {
     const int row = StringGrid1->Row();
     TPhoto* photo = PhotoOfRow(row);
-    if (row < 0 || PhotoList->IsEmpty() || !photo || !Form32)
+    if (row < 0 || Album->PhotoList().IsEmpty() || !photo || !Form32)
         return;
     Form32->ShowPhoto(photo);
     Form32->show();
@@ -506,7 +450,7 @@ void TForm31::StringGrid1DblClick() {
 void TForm31::PopupActionBar1Popup() {
     const int row = StringGrid1->Row();
     const TPhoto* photo = PhotoOfRow(row);
-    const bool onPhoto = row >= 0 && !PhotoList->IsEmpty() && photo;
+    const bool onPhoto = row >= 0 && !Album->PhotoList().IsEmpty() && photo;
     N2->setEnabled(onPhoto);
     N1->setEnabled(onPhoto && FileExists(photo->DirPath + photo->FileName));
 }
@@ -519,6 +463,10 @@ void TForm31::N1Click() {
 void TForm31::N2Click() {
     if (const TPhoto* photo = PhotoOfRow(StringGrid1->Row()))
         QGuiApplication::clipboard()->setText(photo->ReducedDir() + photo->FileName);
+}
+
+qsizetype TForm31::PhotoCount() const {
+    return Album->PhotoList().Count();
 }
 
 TPhoto* TForm31::GetCurrentPhoto() {

@@ -1,6 +1,6 @@
-// The photo commands of the album page: view, favourite on and off, tags and delete. Every
-// change is written at once to the open folder's "okini.xml" or "tag.xml", and the grid is
-// brought up to date without rebuilding the list.
+// The photo commands of the album page: view, favourite on and off, tags and delete. The album
+// (TAlbum) makes each change and writes its store at once; the page brings the grid up to date
+// without rebuilding the list.
 
 #include <QComboBox>
 #include <QToolButton>
@@ -12,13 +12,6 @@
 #include "controls/StringGrid1.h"
 #include "platform/Dialogs.h"
 #include "platform/KavroApplication.h"
-
-namespace {
-
-const QString OkiniFile = QStringLiteral("okini.xml");
-const QString TagFile = QStringLiteral("tag.xml");
-
-}  // namespace
 
 void TForm31::ConnectPhotoCommands() {
     connect(BitBtn2, &QToolButton::clicked, this, &TForm31::BitBtn2Click);
@@ -34,7 +27,7 @@ bool TForm31::PhotoChosen(const QString& message) {
         StringGrid1->setFocus();
         return false;
     }
-    return !PhotoList->IsEmpty();
+    return !Album->PhotoList().IsEmpty();
 }
 
 void TForm31::BitBtn2Click() {
@@ -45,22 +38,14 @@ void TForm31::BitBtn2Click() {
 void TForm31::BitBtnClick(QObject* sender) {
     const int row = StringGrid1->Row();
     TPhoto* photo = PhotoOfRow(row);
-    if (ComboBox1->currentIndex() < 0 || row < 0 || PhotoList->IsEmpty() || !photo)
+    if (ComboBox1->currentIndex() < 0 || row < 0 || Album->PhotoList().IsEmpty() || !photo)
         return;
-    if (sender == BitBtn7) {
-        BitBtn7->hide();
-        BitBtn4->show();
-        photo->Favourite = true;
-        PhotoOkiniList->Add(photo->Folder, photo->FileName);
-    } else if (sender == BitBtn4) {
-        BitBtn7->show();
-        BitBtn4->hide();
-        photo->Favourite = false;
-        PhotoOkiniList->Remove(photo->Folder, photo->FileName);
-    } else {
+    if (sender != BitBtn7 && sender != BitBtn4)
         return;
-    }
-    PhotoOkiniList->SaveToFile(CurrentDir + OkiniFile);
+    const bool favourite = sender == BitBtn7;
+    BitBtn7->setVisible(!favourite);
+    BitBtn4->setVisible(favourite);
+    Album->SetFavourite(*photo, favourite);
     StringGrid1->viewport()->update();
 }
 
@@ -72,19 +57,16 @@ void TForm31::BitBtn8Click() {
     TPhoto* photo = PhotoOfRow(row);
     if (!photo)
         return;
-    PhotoTagList->CollectTags(*TagList);
+    Album->CollectTags();
     {
         TForm38 dialog(this, this);
         dialog.Photo = photo;
-        dialog.TagList = TagList.get();
+        dialog.TagList = &Album->TagList();
         if (dialog.exec() != TForm38::mrOk)
             return;
     }
-    if (TPhotoTag* entry = PhotoTagList->Find(photo->Folder, photo->FileName))
-        entry->Tags = photo->Tags;
-    else
-        PhotoTagList->Add(photo->Folder, photo->FileName, photo->Tags);
-    PhotoTagList->SaveToFile(CurrentDir + TagFile);
+    // The dialog has put the edited text into the photo; the album keeps it in the store.
+    Album->SetTags(*photo, photo->Tags);
     StringGrid1->SetCells(2, row, photo->InfoText());
 }
 
@@ -106,53 +88,25 @@ void TForm31::BitBtn10Click() {
     UpdateFavouriteButtons(StringGrid1->Row());
 }
 
-// The stores are written before the files go, so that no entry outlives its photo. When the
-// photo's reduced copy cannot be removed the photo is still there: its entries are put back
-// (at the end of each store) and the error is raised, so that neither its mark nor its tags are
-// lost.
 void TForm31::DeletePhoto(TPhoto* photo) {
-    const bool wasFavourite = PhotoOkiniList->Contains(photo->Folder, photo->FileName);
-    if (wasFavourite) {
-        PhotoOkiniList->Remove(photo->Folder, photo->FileName);
-        PhotoOkiniList->SaveToFile(CurrentDir + OkiniFile);
-    }
-    const TPhotoTag* tagEntry = PhotoTagList->Find(photo->Folder, photo->FileName);
-    const bool hadTags = tagEntry != nullptr;
-    const QString tags = hadTags ? tagEntry->Tags : QString();
-    if (hadTags) {
-        PhotoTagList->Remove(photo->Folder, photo->FileName);
-        PhotoTagList->SaveToFile(CurrentDir + TagFile);
-    }
-
-    const TPhotoFilesRemoval removal = RemovePhotoFiles(*photo);
-    if (!removal.Removed) {
-        if (wasFavourite) {
-            PhotoOkiniList->Add(photo->Folder, photo->FileName);
-            PhotoOkiniList->SaveToFile(CurrentDir + OkiniFile);
-        }
-        if (hadTags) {
-            PhotoTagList->Add(photo->Folder, photo->FileName, tags);
-            PhotoTagList->SaveToFile(CurrentDir + TagFile);
-        }
-        std::rethrow_exception(removal.Failure);
-    }
-
-    // The viewer may still name the photo while hidden; it must not outlive the record.
-    if (Form32 && Form32->CurrentPhoto == photo)
+    // A photo that could not be deleted raises here and stays in the list and the grid.
+    const std::exception_ptr leftOver = Album->DeletePhoto(photo);
+    // The viewer may still name the photo while hidden; it must not outlive the record. The
+    // record is freed already, so its address is only compared.
+    if (Form32 && Album->PhotoList().IndexOf(Form32->CurrentPhoto) < 0)
         Form32->CurrentPhoto = nullptr;
     // LayoutGrid clears every row's reference before the row count changes, so no selection
     // handler meets the freed photo.
-    PhotoList->Remove(photo);
     LayoutGrid();
     FillGridCells();
     // The selection may have moved while the rows were empty, which left the star buttons
     // showing the deleted photo's mark; the viewer's delete needs them right as well.
     UpdateFavouriteButtons(StringGrid1->Row());
-    if (removal.Failure) {
+    if (leftOver) {
         // The photo is gone; only its emptied dated folder stayed. Told once, and the delete
         // stands.
         try {
-            std::rethrow_exception(removal.Failure);
+            std::rethrow_exception(leftOver);
         } catch (const std::exception& error) {
             ReportError(error);
         }

@@ -10,15 +10,14 @@
 #include <QMenuBar>
 #include <QShowEvent>
 
-#include "app/Unit31.h"
 #include "app/Unit37.h"
+#include "app/ViewerAlbum.h"
 #include "imaging/TurboImg.h"
 #include "model/KavroUtils.h"
 #include "platform/WaitCursor.h"
 
 namespace {
 constexpr int Margin = 10;
-constexpr int ThumbnailBox = 130;
 }  // namespace
 
 TForm32::TForm32(QWidget* parent) : QMainWindow(parent, Qt::Window) {
@@ -160,13 +159,13 @@ void TForm32::StepTo(TPhoto* photo) {
 }
 
 void TForm32::N9Click() {
-    if (Form31)
-        StepTo(Form31->SelectPreviousPhoto());
+    if (AlbumPage)
+        StepTo(AlbumPage->SelectPreviousPhoto());
 }
 
 void TForm32::N8Click() {
-    if (Form31)
-        StepTo(Form31->SelectNextPhoto());
+    if (AlbumPage)
+        StepTo(AlbumPage->SelectNextPhoto());
 }
 
 void TForm32::N2Click() {
@@ -177,52 +176,43 @@ void TForm32::N3Click() {
     TurnPhoto(90);
 }
 
-// Every file write replaces its file atomically, so a failure at any step leaves each file
-// whole, old or new; the steps after a failure are not done and the error is raised. The record's
-// thumbnail is replaced only by the thumbnail read back from disk, so the album row never shows
-// a picture that is not on disk.
+// The album turns the copies on disk (TAlbum::TurnPhoto) and hands back the turned picture,
+// which the window then shows at its natural size. A failure at any step leaves each file whole,
+// old or new, and the window as it was.
 void TForm32::TurnPhoto(int angle) {
     TPhoto* photo = CurrentPhoto;
     if (!photo)
         return;
-    ShowPhoto(photo);
-    TurboImage1->Turn(angle);
+    const TWaitCursor hourglass;
+    TBitmap turned = TAlbum::TurnPhoto(*photo, angle);
 
     FAnchoredAll = false;
-    SetClientSize(TurboImage1->Width() + 2 * Margin, TurboImage1->Height() + 2 * Margin);
-    SetImageSize(TurboImage1->Width(), TurboImage1->Height());
+    SetClientSize(turned.Width() + 2 * Margin, turned.Height() + 2 * Margin);
+    SetImageSize(turned.Width(), turned.Height());
     FAnchoredAll = true;
-
-    WriteJpeg(*TurboImage1, photo->ReducedDir() + photo->FileName);
-    const TBitmap* turned = TurboImage1->Picture().Bitmap();
-    if (!turned)
-        return;
-    WriteReduced(*TurboImage2, ThumbnailBox, ThumbnailBox, photo->ThumbnailDir() + photo->FileName,
-                 *turned);
-    TurboImage2->Picture().Clear();
-    photo->LoadThumbnail();
-    if (Form31)
-        Form31->RefreshGridCells();
+    TurboImage1->Picture().Assign(std::move(turned));
+    if (AlbumPage)
+        AlbumPage->RefreshGridCells();
 }
 
 void TForm32::Del1Click() {
     {
-        TForm37 dialog(this, Form31);
+        TForm37 dialog(this, AlbumPage ? AlbumPage->AlbumWindow() : nullptr);
         dialog.Photo = CurrentPhoto;
         if (dialog.exec() != TForm37::mrYes)
             return;
     }
-    if (!Form31)
+    if (!AlbumPage)
         return;
-    TPhoto* photo = Form31->GetCurrentPhoto();
+    TPhoto* photo = AlbumPage->GetCurrentPhoto();
     if (!photo)
         return;
-    Form31->DeletePhoto(photo);
-    if (Form31->PhotoList->Count() == 0) {
+    AlbumPage->DeletePhoto(photo);
+    if (AlbumPage->PhotoCount() == 0) {
         close();
         return;
     }
-    if (TPhoto* next = Form31->GetCurrentPhoto())
+    if (TPhoto* next = AlbumPage->GetCurrentPhoto())
         ShowPhoto(next);
 }
 
@@ -238,7 +228,7 @@ void TForm32::closeEvent(QCloseEvent* event) {
 void TForm32::showEvent(QShowEvent* event) {
     // Sent before the window is mapped, so the window manager maps it at this place.
     if (!event->spontaneous())
-        FPlace.Restore(this, Form31);
+        FPlace.Restore(this, AlbumPage ? AlbumPage->AlbumWindow() : nullptr);
     QMainWindow::showEvent(event);
 }
 

@@ -9,8 +9,8 @@ class QAction;
 class QKeyEvent;
 class QMenu;
 class QMenuBar;
-class TForm31;
 class TTurboImage;
+class TViewerAlbum;
 struct TPhoto;
 
 // The photo viewer: one window, created hidden at start right after the main window, living
@@ -25,15 +25,15 @@ class TForm32 : public QMainWindow {
 public:
     explicit TForm32(QWidget* parent = nullptr);
 
-    // The main window whose album the viewer follows; the program entry sets it. Without one the
-    // viewer still shows and turns photos but cannot step or delete.
-    TForm31* Form31 = nullptr;
+    // The album page the viewer follows; the program entry sets it. Without one the viewer still
+    // shows and turns photos but cannot step or delete.
+    TViewerAlbum* AlbumPage = nullptr;
     // The photo shown, owned by the album's photo list.
     TPhoto* CurrentPhoto = nullptr;
 
     QWidget* ClientArea = nullptr;
     TTurboImage* TurboImage1 = nullptr;  // the photo
-    TTurboImage* TurboImage2 = nullptr;  // hidden: draws the new thumbnail after a turn
+    TTurboImage* TurboImage2 = nullptr;  // hidden scratch box; the turn writes from bitmaps
     QMenuBar* MainMenu1 = nullptr;
     QMenu* N1 = nullptr;  // "フォト"
     QAction* N9 = nullptr;

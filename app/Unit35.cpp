@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/FormUtils.h"
+#include "app/PictureBoxes.h"
 #include "imaging/TurboImg.h"
 #include "model/KavroUtils.h"
 #include "platform/Dialogs.h"

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "app/FormUtils.h"
+#include "app/PictureBoxes.h"
 #include "app/Unit35.h"
 #include "imaging/TurboImg.h"
 #include "model/Importer.h"

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "model/PhotoFolders.h"
+#include "model/PhotoLayout.h"
 #include "model/PhotoStore.h"
 #include "model/Pictures.h"
 #include "platform/AtomicFile.h"
@@ -45,8 +46,8 @@ bool TPhotoImporter::PrepareDateDir() const {
     const bool created = !QFileInfo::exists(FDateDir);
     if (created)
         MakeFolder(FDateDir);
-    for (const char* subfolder : {"reduce", "thumbnail"}) {
-        const QString path = FDateDir + QLatin1String(subfolder);
+    for (const QString& path :
+         {PhotoLayout::ReducedDirOf(FDateDir), PhotoLayout::ThumbnailDirOf(FDateDir)}) {
         if (!QFileInfo(path).isDir())
             MakeFolder(path);
     }
@@ -75,10 +76,9 @@ void TPhotoImporter::Store(const QString& path, const QString& name) const {
     } catch (const ESystemError& error) {
         throw EWriteError(CannotCreateFileText(target, error.Message()));
     }
-    WriteReduced(FPicture, FReduceWidth, FReduceHeight,
-                 FDateDir + QStringLiteral("reduce/") + name);
+    WriteReduced(FPicture, FReduceWidth, FReduceHeight, PhotoLayout::ReducedDirOf(FDateDir) + name);
     WriteReduced(FPicture, ThumbnailBox, ThumbnailBox,
-                 FDateDir + QStringLiteral("thumbnail/") + name);
+                 PhotoLayout::ThumbnailDirOf(FDateDir) + name);
 }
 
 QString ImportFailureText(const QString& path, const QString& reason, qsizetype notImported) {

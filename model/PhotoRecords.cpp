@@ -1,10 +1,5 @@
 #include "model/PhotoRecords.h"
 
-#include <unistd.h>
-
-#include <QFile>
-#include <cerrno>
-
 #include "exif/ExifInfo.h"
 #include "model/PhotoFolders.h"
 #include "model/Pictures.h"
@@ -17,12 +12,6 @@ QString LastName(const QString& dirPath) {
     const qsizetype end = dirPath.endsWith(u'/') ? dirPath.size() - 1 : dirPath.size();
     const qsizetype start = dirPath.lastIndexOf(u'/', end - 1) + 1;
     return dirPath.mid(start, end - start);
-}
-
-// Removes an empty folder. A folder that is already gone has nothing left to remove.
-void RemoveEmptyFolder(const QString& dir) {
-    if (::rmdir(QFile::encodeName(dir).constData()) != 0 && errno != ENOENT)
-        throw EInOutError(errno);
 }
 
 }  // namespace
@@ -132,7 +121,7 @@ void TPhotoList::ReadAll(TPhoto& photo, bool readExif, bool readThumbnail) {
 void TPhotoList::LoadFromDir(const QString& dirPath, bool readExif, bool readThumbnail) {
     Clear();
     const QStringList names =
-        ListFileNames(dirPath + QStringLiteral("reduce/"),
+        ListFileNames(PhotoLayout::ReducedDirOf(dirPath),
                       {QStringLiteral(".JPG"), QStringLiteral(".JPE"), QStringLiteral(".JPEG")});
     Reserve(names.size());
     // DirPath and Folder are shared by every photo.
@@ -179,27 +168,4 @@ void TPhotoList::JoinTags(const TPhotoTagList& tags) {
 void TPhotoList::JoinOkini(const TPhotoOkiniList& okini) {
     for (TPhoto* photo : *this)
         photo->Favourite = okini.Contains(photo->Folder, photo->FileName);
-}
-
-void DeletePhotoFiles(const TPhoto& photo) {
-    // The names come from a folder listing or from a store that checked them on loading; a
-    // record put together any other way must still not reach outside its dated folder.
-    const QString folderTail = photo.Folder + u'/';
-    const bool folderNamed =
-        photo.DirPath == folderTail || photo.DirPath.endsWith(u'/' + folderTail);
-    if (!IsSafePhotoName(photo.FileName) || !IsSafePhotoName(photo.Folder) || !folderNamed) {
-        throw EInOutError(EINVAL);
-    }
-    // unlink never removes a folder, and removes a link rather than what it points at.
-    for (const QString& path :
-         {photo.DirPath + photo.FileName, photo.ThumbnailDir() + photo.FileName,
-          photo.ReducedDir() + photo.FileName}) {
-        ::unlink(QFile::encodeName(path).constData());
-    }
-    if (CountFiles(photo.ReducedDir()) != 0)
-        return;
-    // rmdir removes only an empty folder: whatever else the user keeps there stays.
-    RemoveEmptyFolder(photo.ThumbnailDir());
-    RemoveEmptyFolder(photo.ReducedDir());
-    RemoveEmptyFolder(photo.DirPath);
 }

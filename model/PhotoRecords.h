@@ -5,6 +5,7 @@
 #include "imaging/Bitmap.h"
 #include "model/OkiniStore.h"
 #include "model/OwningList.h"
+#include "model/PhotoLayout.h"
 #include "model/TagStore.h"
 
 // Where a photo's deferred read stands.
@@ -88,8 +89,8 @@ struct TPhoto {
 
     // The five lines of the album grid, joined by CR LF, without a break after the last.
     QString InfoText() const;
-    QString ReducedDir() const { return DirPath + QStringLiteral("reduce/"); }
-    QString ThumbnailDir() const { return DirPath + QStringLiteral("thumbnail/"); }
+    QString ReducedDir() const { return PhotoLayout::ReducedDirOf(DirPath); }
+    QString ThumbnailDir() const { return PhotoLayout::ThumbnailDirOf(DirPath); }
 
 private:
     static TReadState State(bool done, bool failed) {
@@ -124,11 +125,3 @@ private:
     TPhoto* AddPhoto();
     static void ReadAll(TPhoto& photo, bool readExif, bool readThumbnail);
 };
-
-// Deletes the photo's full-size file, thumbnail and reduced copy, in this order, passing over a
-// file that is missing or cannot be deleted. When "reduce/" then holds no files (CountFiles),
-// removes "thumbnail/", "reduce/" and the dated folder, in this order, each only if it is empty;
-// a folder already gone is passed over. A folder that cannot be removed raises EInOutError
-// ("I/O エラー (%d)" with errno) and the later ones are not tried. A photo whose names could
-// reach outside its dated folder raises EInOutError(EINVAL) and nothing is touched.
-void DeletePhotoFiles(const TPhoto& photo);

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QString>
 #include <exception>
 
 struct TPhoto;
 
-// What became of a photo's files after RemovePhotoFiles.
+// What became of a photo's files after DeletePhotoFiles.
 struct TPhotoFilesRemoval {
     // The reduced copy is gone, so the album no longer lists the photo. When false the photo is
     // still there and Failure says why.
@@ -15,9 +14,15 @@ struct TPhotoFilesRemoval {
     std::exception_ptr Failure;
 };
 
-// DeletePhotoFiles as the delete command needs it. A dated folder that still holds something
-// after the photo's files went (a file the user keeps there, a stray thumbnail) is simply kept,
-// with whatever it holds: the photo is deleted and there is nothing to report. A reduced copy
-// that could not be removed means the photo was not deleted: that is reported with the file and
-// the system's reason ("ファイル %s を削除できません。%s").
-TPhotoFilesRemoval RemovePhotoFiles(const TPhoto& photo);
+// Deletes the photo's full-size file, thumbnail and reduced copy, in this order, passing over a
+// full-size file or thumbnail that is missing or cannot be deleted. When "reduce/" then holds no
+// files (CountFiles), removes "thumbnail/", "reduce/" and the dated folder, in this order, each
+// only if it is empty; a folder already gone is passed over, and one that still holds something
+// (a file the user keeps there, a stray thumbnail) is simply kept with it, without a word. Any
+// other refusal to remove a folder ends the removals with Failure set to EInOutError
+// ("I/O エラー (%d)" with errno).
+//
+// A reduced copy that cannot be removed means the photo was not deleted: Failure names the file
+// and the system's reason ("ファイル %s を削除できません。%s"). A photo whose names could reach
+// outside its dated folder gets EInOutError(EINVAL) and nothing is touched.
+TPhotoFilesRemoval DeletePhotoFiles(const TPhoto& photo);

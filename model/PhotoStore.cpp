@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include "model/PhotoLayout.h"
+
 bool FileExists(const QString& path) {
     struct stat info {};
     return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 &&
@@ -28,7 +30,7 @@ QString StoreFolderOf(const QString& storePath) {
 bool TReducedCopies::Exists(const QString& folder, const QString& fileName) {
     if (!IsSafePhotoName(folder) || !IsSafePhotoName(fileName))
         return false;
-    const QString reduceDir = FSaveDir + folder + QStringLiteral("/reduce/");
+    const QString reduceDir = PhotoLayout::ReducedDirOf(FSaveDir + folder + u'/');
     TFolder& known = FFolders[folder];
     if (!known.Decided)
         Decide(reduceDir, known);

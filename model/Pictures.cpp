@@ -58,28 +58,6 @@ QByteArray EncodeBitmap(const TBitmap& bitmap, int width, int height) {
     });
 }
 
-QByteArray EncodeBox(const TTurboImage& box) {
-    const int width = box.Width();
-    const int height = box.Height();
-    const TBitmap* bitmap = box.Picture().Bitmap();
-    if (bitmap != nullptr && !bitmap->IsEmpty())
-        return EncodeBitmap(*bitmap, width, height);
-    // Metafiles, icons and other graphics draw themselves scaled onto a white raster; a box
-    // without a picture writes the white raster alone.
-    QImage canvas(width, height, QImage::Format_RGB888);
-    if (canvas.isNull())
-        throw EOutOfMemory();
-    canvas.fill(Qt::white);
-    if (!box.Picture().IsEmpty()) {
-        QPainter painter(&canvas);
-        box.Picture().Draw(painter, QRect(0, 0, width, height));
-    }
-    TJpegEncoder encoder;
-    return encoder.Encode(width, height, [&](int y, uchar* row) {
-        std::memcpy(row, canvas.constScanLine(y), size_t(width) * 3);
-    });
-}
-
 void WriteEncoded(const QString& fileName, const QByteArray& bytes) {
     try {
         WriteFileAtomically(fileName, bytes);
@@ -114,29 +92,20 @@ QSize FitSize(int width, int height, int maxWidth, int maxHeight) {
                  maxHeight);
 }
 
-void FitToBox(const TBitmap& picture, int maxWidth, int maxHeight, TTurboImage& box) {
-    const QSize fitted = FitSize(picture.Width(), picture.Height(), maxWidth, maxHeight);
-    box.resize(fitted);
-    box.Picture().Assign(picture);
+void WriteJpeg(const TBitmap& picture, QSize size, const QString& fileName) {
+    if (size.width() <= 0 || size.height() <= 0)
+        RaiseBadBox(size.width(), size.height());
+    if (picture.IsEmpty())
+        RaiseBadBox(picture.Width(), picture.Height());
+    WriteEncoded(fileName, EncodeBitmap(picture, size.width(), size.height()));
 }
 
-void WriteJpeg(const TTurboImage& box, const QString& fileName) {
-    if (box.Width() <= 0 || box.Height() <= 0)
-        RaiseBadBox(box.Width(), box.Height());
-    WriteEncoded(fileName, EncodeBox(box));
-}
-
-void WriteReduced(TTurboImage& box, int maxWidth, int maxHeight, const QString& fileName,
-                  const TBitmap& picture) {
-    FitToBox(picture, maxWidth, maxHeight, box);
-    WriteJpeg(box, fileName);
+void WriteJpeg(const TBitmap& picture, const QString& fileName) {
+    WriteJpeg(picture, QSize(picture.Width(), picture.Height()), fileName);
 }
 
 void WriteReduced(const TBitmap& picture, int maxWidth, int maxHeight, const QString& fileName) {
-    const QSize fitted = FitSize(picture.Width(), picture.Height(), maxWidth, maxHeight);
-    if (picture.IsEmpty())
-        RaiseBadBox(fitted.width(), fitted.height());
-    WriteEncoded(fileName, EncodeBitmap(picture, fitted.width(), fitted.height()));
+    WriteJpeg(picture, FitSize(picture.Width(), picture.Height(), maxWidth, maxHeight), fileName);
 }
 
 TJpegImage::TJpegImage(QByteArray bytes) : FBytes(std::move(bytes)) {

@@ -6,15 +6,13 @@
 
 #include "imaging/Bitmap.h"
 #include "imaging/Picture.h"
-#include "imaging/TurboImg.h"
 #include "model/JpegCodec.h"
 
 // The picture routines: every picture the program shows small or writes to disk passes through
 // them. Width always comes before height.
 //
-// A box shares the picture it is given rather than copying it; only while a box still holds the
-// previous photo does the next decode need a raster of its own (the import lets go of its
-// preview before it decodes the next photo).
+// They work on plain bitmaps; the forms that take a picture box are thin shims beside the
+// windows (app/PictureBoxes.h).
 
 // Decodes the file as a JPEG at full size (whatever its extension) and replaces the picture with
 // it, 24 bits per pixel. Raises EFOpenError ("ファイル %s は開けません。 %s ") when the file
@@ -29,21 +27,15 @@ void LoadGraphic(TBitmap& picture, const QString& fileName, TJpegDecoder& decode
 // that nothing is written (only a hand-edited settings file can give one).
 QSize FitSize(int width, int height, int maxWidth, int maxHeight);
 
-// Sets the box's width and height to the fitted size, then gives it the picture (shared, not
-// copied; the caller may change its own picture afterwards).
-void FitToBox(const TBitmap& picture, int maxWidth, int maxHeight, TTurboImage& box);
+// Draws the picture, nearest-neighbour, into a new raster of exactly size and writes it as a
+// baseline JPEG of quality 90, replacing the file atomically. Raises EWriteError
+// ("ファイル "%s" を作成できません。%s") when the path cannot be written, and an Exception for
+// a size without a sensible width and height or an empty picture.
+void WriteJpeg(const TBitmap& picture, QSize size, const QString& fileName);
+// The same at the picture's own size.
+void WriteJpeg(const TBitmap& picture, const QString& fileName);
 
-// Draws the box's picture, nearest-neighbour, into a new raster of exactly the box's width x
-// height and writes it as a baseline JPEG of quality 90, replacing the file atomically. Raises
-// EWriteError ("ファイル "%s" を作成できません。%s") when the path cannot be written, and an
-// Exception for a box without a sensible size.
-void WriteJpeg(const TTurboImage& box, const QString& fileName);
-
-// FitToBox, then WriteJpeg.
-void WriteReduced(TTurboImage& box, int maxWidth, int maxHeight, const QString& fileName,
-                  const TBitmap& picture);
-// The same file without a box: the picture fitted into the box and written as WriteJpeg writes a
-// box of the fitted size that holds it.
+// The picture fitted into the box (FitSize) and written as WriteJpeg writes it at that size.
 void WriteReduced(const TBitmap& picture, int maxWidth, int maxHeight, const QString& fileName);
 
 // The column (or row) of a source of sourceSize pixels that target pixel index of a target of

@@ -73,9 +73,8 @@ TSources MakeSources(const QString& dir) {
 
     TBitmap picture;
     LoadGraphic(picture, sources.FullSize);
-    TTurboImage box;
-    WriteReduced(box, 600, 600, sources.Reduced, picture);
-    WriteReduced(box, 130, 130, sources.Thumbnail, picture);
+    WriteReduced(picture, 600, 600, sources.Reduced);
+    WriteReduced(picture, 130, 130, sources.Thumbnail);
     return sources;
 }
 
@@ -162,7 +161,7 @@ public:
     // Photos read, and the rows whose reads were not both done once.
     std::pair<int, int> ReadCounts() const {
         int exif = 0, thumbnails = 0;
-        for (const TPhoto* photo : *FForm.PhotoList) {
+        for (const TPhoto* photo : FForm.Album->PhotoList()) {
             exif += photo->ExifRead ? 1 : 0;
             thumbnails += photo->ThumbnailLoaded ? 1 : 0;
         }

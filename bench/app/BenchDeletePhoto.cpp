@@ -70,10 +70,11 @@ int main(int argc, char** argv) {
     tags.SaveToFile(saveDir + QStringLiteral("tag.xml"));
 
     TForm31 album;
-    album.CurrentDir = saveDir;
+    album.Album->SetCurrentDir(saveDir);
     album.OpenCurrentDir();
-    if (album.PhotoList->Count() != Photos || album.PhotoOkiniList->Count() != Photos ||
-        album.PhotoTagList->Count() != Photos) {
+    if (album.Album->PhotoList().Count() != Photos ||
+        album.Album->PhotoOkiniList().Count() != Photos ||
+        album.Album->PhotoTagList().Count() != Photos) {
         Bench::Die("bench_delete_photo", "the album did not list the photos");
     }
 
@@ -95,7 +96,7 @@ int main(int argc, char** argv) {
     };
     // The middle photo each time: a delete from the middle renumbers half the rows.
     const auto remove = [&] {
-        album.DeletePhoto((*album.PhotoList)[album.PhotoList->Count() / 2]);
+        album.DeletePhoto(album.Album->PhotoList()[album.Album->PhotoList().Count() / 2]);
     };
     prepareFloor();
     Bench::Seconds(floor);
@@ -103,7 +104,7 @@ int main(int argc, char** argv) {
     prepareFloor();
     const Bench::TRounds rounds =
         Bench::AlternateRounds(Rounds, floor, remove, [&](int, double, double) { prepareFloor(); });
-    if (messages != 0 || album.PhotoList->Count() != Photos - Rounds - 1)
+    if (messages != 0 || album.Album->PhotoList().Count() != Photos - Rounds - 1)
         Bench::Die("bench_delete_photo", "a delete failed");
     std::printf("delete %.2f ms, floor %.2f ms\n", Bench::Median(rounds.Subjects) * 1e3,
                 Bench::Median(rounds.Floors) * 1e3);

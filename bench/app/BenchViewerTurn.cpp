@@ -103,8 +103,8 @@ int main(int argc, char** argv) {
     TForm31 album;
     TForm32 viewer;
     album.Form32 = &viewer;
-    viewer.Form31 = &album;
-    album.CurrentDir = saveDir;
+    viewer.AlbumPage = &album;
+    album.Album->SetCurrentDir(saveDir);
     album.OpenCurrentDir();
     TPhoto* photo = album.GetCurrentPhoto();
     if (photo == nullptr)

@@ -149,24 +149,6 @@ TEST_F(AlbumTest, ControlsOfThePage) {
     EXPECT_EQ(form.BitBtn10->geometry().right(), page->width() - 4);
 }
 
-TEST(AlbumCaption, FolderCaptions) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"20240701", "2024年07月01日"},
-        {"202407", "2024年07月"},
-        {"abcdefgh", "abcd年ef月gh日"},  // no check for digits
-        {"2024070", "2024070"},
-        {"202407011", "202407011"},
-        {"写真1234", "写真年12月34日"},
-        {"ab写cdef", "ab写年cd月ef日"},
-        {"a写真abc", "a写真abc"},  // the first mark would split 真
-        {"abcd写ef", "abcd年写月ef日"},
-        {"abcde写f", "abcde写f"},  // the second mark would follow half of 写
-        {"", ""},
-    };
-    for (const auto& [name, caption] : cases)
-        EXPECT_EQ(FormatFolderCaption(QString::fromUtf8(name)), QString::fromUtf8(caption)) << name;
-}
-
 TEST_F(AlbumTest, FolderFilterIsNumericWithTheNewestChosen) {
     for (const char* dir : {"20240102", "202401", "abc", "20231231"})
         Folder.MakeDir(QStringLiteral("data/photo/") + QString::fromLatin1(dir));
@@ -176,7 +158,7 @@ TEST_F(AlbumTest, FolderFilterIsNumericWithTheNewestChosen) {
               (QStringList{"abc", "2024年01月", "2023年12月31日", "2024年01月02日"}));
     EXPECT_EQ(form.ComboBox1->currentIndex(), 3);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the hourglass is gone";
-    ASSERT_EQ(form.PhotoList->Count(), 1);
+    ASSERT_EQ(form.Album->PhotoList().Count(), 1);
     EXPECT_EQ(form.StringGrid1->Cells(0, 0), QStringLiteral("1"));
 }
 
@@ -189,7 +171,7 @@ TEST_F(AlbumTest, TagFilterOrderAndModes) {
     WriteStore("okini.xml", QStringLiteral("<okiniiri><folder>20240701</folder><file>b.JPG"
                                            "</file></okiniiri>"));
     TForm31& form = Start();
-    ASSERT_EQ(form.PhotoTagList->Count(), 2) << "the store's format";
+    ASSERT_EQ(form.Album->PhotoTagList().Count(), 2) << "the store's format";
 
     struct TMode {
         int Mode;
@@ -208,11 +190,11 @@ TEST_F(AlbumTest, TagFilterOrderAndModes) {
         if (m.Mode == 1) {
             EXPECT_EQ(ComboTexts(form.ComboBox1), (QStringList{"A", "b", "B2", "c", "トマト"}));
             EXPECT_EQ(form.ComboBox1->currentIndex(), 0);
-            ASSERT_EQ(form.PhotoList->Count(), 1);
+            ASSERT_EQ(form.Album->PhotoList().Count(), 1);
             EXPECT_EQ(Photo(0)->FileName, QStringLiteral("a.JPG"));
         }
         if (m.Mode == 2) {
-            ASSERT_EQ(form.PhotoList->Count(), 1);
+            ASSERT_EQ(form.Album->PhotoList().Count(), 1);
             EXPECT_TRUE(Photo(0)->Favourite);
             EXPECT_EQ(Photo(0)->Tags, QStringLiteral("B2,c"));
         }
@@ -240,7 +222,7 @@ TEST_F(AlbumTest, EachPhotoIsReadOnceWhenItsRowIsFirstDrawn) {
     for (int i = 0; i < 9; ++i)
         AddPhoto(QStringLiteral("p%1.JPG").arg(i));
     TForm31& form = Start();
-    ASSERT_EQ(form.PhotoList->Count(), 9);
+    ASSERT_EQ(form.Album->PhotoList().Count(), 9);
     const QImage first = Paint();
     EXPECT_EQ(Paint(), first) << "the first paint of a row already shows its dates";
     EXPECT_EQ(Photo(0)->ShotDate, QStringLiteral("2024:07:01 09:00:00"));
@@ -361,7 +343,7 @@ TEST_F(AlbumTest, ImportedPhotosAreListedInTheirDatedFolder) {
     Dialogs.ChooseFilesNext(sources);
     QTest::mouseClick(form.BitBtn5, Qt::LeftButton);
     EXPECT_EQ(form.ComboBox1->currentText(), FormatFolderCaption(today));
-    ASSERT_EQ(form.PhotoList->Count(), 2);
+    ASSERT_EQ(form.Album->PhotoList().Count(), 2);
     QStringList names{Photo(0)->FileName, Photo(1)->FileName};
     names.sort();
     EXPECT_EQ(names, (QStringList{"in1.jpg", "in2.jpg"}));
@@ -372,7 +354,7 @@ TEST_F(AlbumTest, ImportedPhotosAreListedInTheirDatedFolder) {
     // In the favourites mode an import leaves the page as it was.
     ChooseMode(2);
     form.ShowImportedFolder(today);
-    EXPECT_EQ(form.PhotoList->Count(), 0);
+    EXPECT_EQ(form.Album->PhotoList().Count(), 0);
 }
 
 }  // namespace

@@ -307,7 +307,7 @@ TEST_F(ImportTest, MainWindowImportsTheChosenFilesAndReportsErrors) {
     Dialogs.ChooseFilesNext({Source(QStringLiteral("a.jpg"), 100, 100)});
     QTest::mouseClick(form.BitBtn5, Qt::LeftButton);
     EXPECT_EQ(Listed(QString()), QStringList{"a.jpg"});
-    EXPECT_EQ(form.PhotoDirList->Count(), 1);
+    EXPECT_EQ(form.Album->PhotoDirList().Count(), 1);
 
     Dialogs.ChooseFilesNext({Folder.WriteFile(QStringLiteral("in/empty.jpg"), QByteArray())});
     QTest::mouseClick(form.BitBtn5, Qt::LeftButton);

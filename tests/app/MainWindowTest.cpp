@@ -99,7 +99,7 @@ TEST_F(MainWindowTest, EmptyProgramFolderOpensTheCurrentFolder) {
     auto form = Start();
     EXPECT_EQ(ComboTexts(form->ComboBox2), QStringList{QStringLiteral("カレントフォルダ")});
     EXPECT_EQ(form->ComboBox2->currentIndex(), 0);
-    EXPECT_EQ(form->CurrentDir, Folder.FilePath(QStringLiteral("data/photo/")));
+    EXPECT_EQ(form->Album->CurrentDir(), Folder.FilePath(QStringLiteral("data/photo/")));
     EXPECT_TRUE(form->BitBtn5->isEnabled());
     EXPECT_TRUE(Dialogs.Messages().isEmpty());
 }
@@ -112,7 +112,7 @@ TEST_F(MainWindowTest, SaveFoldersAreListedByOrderAfterTheFixedEntries) {
         EXPECT_EQ(ComboTexts(form->ComboBox2),
                   (QStringList{QStringLiteral("カレントフォルダ"), "/a/畑", "/b", "/c"}));
         Choose(*form, 1);  // without the sibling folder, position 1 is the first save folder
-        EXPECT_EQ(form->CurrentDir, QStringLiteral("/a/畑/"));
+        EXPECT_EQ(form->Album->CurrentDir(), QStringLiteral("/a/畑/"));
         EXPECT_TRUE(form->BitBtn5->isEnabled());
     }
     Folder.MakeDir(QStringLiteral("data/NebelkaPhoto"));
@@ -121,13 +121,13 @@ TEST_F(MainWindowTest, SaveFoldersAreListedByOrderAfterTheFixedEntries) {
               (QStringList{QStringLiteral("カレントフォルダ"), QStringLiteral("ネベルカ用フォルダ"),
                            "/a/畑", "/b", "/c"}));
     Choose(*form, 1);
-    EXPECT_EQ(form->CurrentDir, Folder.FilePath(QStringLiteral("data/NebelkaPhoto/")));
+    EXPECT_EQ(form->Album->CurrentDir(), Folder.FilePath(QStringLiteral("data/NebelkaPhoto/")));
     EXPECT_FALSE(form->BitBtn5->isEnabled());
     Choose(*form, 4);
-    EXPECT_EQ(form->CurrentDir, QStringLiteral("/c/"));
+    EXPECT_EQ(form->Album->CurrentDir(), QStringLiteral("/c/"));
     EXPECT_TRUE(form->BitBtn5->isEnabled());
     Choose(*form, 0);
-    EXPECT_EQ(form->CurrentDir, Folder.FilePath(QStringLiteral("data/photo/")));
+    EXPECT_EQ(form->Album->CurrentDir(), Folder.FilePath(QStringLiteral("data/photo/")));
 }
 
 struct TRememberCase {

@@ -64,7 +64,7 @@ protected:
     TForm31& Start() {
         Form = std::make_unique<TForm31>();
         Form->Form32 = &Viewer;
-        Viewer.Form31 = Form.get();
+        Viewer.AlbumPage = Form.get();
         Form->show();
         Form->PageControl1->setCurrentWidget(Form->TabSheet2);
         return *Form;
@@ -191,7 +191,7 @@ TEST_F(PhotoCommandsTest, DeletingTheOnlyPhotoLeavesABlankRowAndClosesTheViewer)
         EXPECT_EQ(QDir(DatedPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                   foreignFile ? QStringList{QStringLiteral("memo.txt")} : QStringList{});
         EXPECT_EQ(QFileInfo::exists(DatedPath()), foreignFile);
-        EXPECT_EQ(form.PhotoList->Count(), 0);
+        EXPECT_EQ(form.Album->PhotoList().Count(), 0);
         EXPECT_EQ(RowNumbers(), QStringList{QString()}) << "one blank row";
         EXPECT_FALSE(Viewer.isVisible());
         EXPECT_TRUE(Dialogs.Messages().isEmpty());
@@ -210,7 +210,7 @@ TEST_F(PhotoCommandsTest, DeletingAFavouriteWithTagsTakesItOutOfBothStores) {
     form.BitBtn10->click();
     EXPECT_EQ(StoredFavourites(), QStringList{QStringLiteral("c.JPG")});
     EXPECT_EQ(StoredTags(), QStringList{QStringLiteral("a.JPG=ナス")});
-    EXPECT_EQ(form.PhotoOkiniList->Count(), 1);
+    EXPECT_EQ(form.Album->PhotoOkiniList().Count(), 1);
     for (const char* sub : {"", "reduce/", "thumbnail/"})
         EXPECT_FALSE(QFileInfo::exists(DatedPath() + QString::fromLatin1(sub) + "b.JPG")) << sub;
     EXPECT_EQ(RowNumbers(), (QStringList{"1", "2"}));
@@ -243,13 +243,13 @@ TEST_F(PhotoCommandsTest, PhotoThatCannotBeDeletedKeepsItsEntries) {
     QFile::remove(DatedPath() + QStringLiteral("reduce/a.JPG"));
     QDir().mkpath(DatedPath() + QStringLiteral("reduce/a.JPG/x"));
     EXPECT_THROW(form.DeletePhoto(form.GetCurrentPhoto()), Exception);
-    EXPECT_EQ(form.PhotoList->Count(), 1);
+    EXPECT_EQ(form.Album->PhotoList().Count(), 1);
     // Loading would drop entries whose reduced copy is no file: the files are read as text.
     EXPECT_TRUE(Folder.ReadFile(QStringLiteral("data/photo/okini.xml")).contains("a.JPG"));
     EXPECT_TRUE(Folder.ReadFile(QStringLiteral("data/photo/tag.xml")).contains("a.JPG"));
-    EXPECT_TRUE(form.PhotoOkiniList->Contains(Dated, QStringLiteral("a.JPG")));
-    ASSERT_NE(form.PhotoTagList->Find(Dated, QStringLiteral("a.JPG")), nullptr);
-    EXPECT_EQ(form.PhotoTagList->Find(Dated, QStringLiteral("a.JPG"))->Tags,
+    EXPECT_TRUE(form.Album->PhotoOkiniList().Contains(Dated, QStringLiteral("a.JPG")));
+    ASSERT_NE(form.Album->PhotoTagList().Find(Dated, QStringLiteral("a.JPG")), nullptr);
+    EXPECT_EQ(form.Album->PhotoTagList().Find(Dated, QStringLiteral("a.JPG"))->Tags,
               QStringLiteral("トマト"));
 }
 
@@ -268,7 +268,7 @@ TEST_F(PhotoCommandsTest, ViewerDeleteShowsThePhotoSelectedAfterwards) {
     Viewer.Del1->trigger();
     EXPECT_FALSE(form.BitBtn7->isHidden());
     EXPECT_TRUE(form.BitBtn4->isHidden());
-    ASSERT_EQ(form.PhotoList->Count(), 1);
+    ASSERT_EQ(form.Album->PhotoList().Count(), 1);
     EXPECT_TRUE(Viewer.isVisible());
     EXPECT_EQ(Viewer.CurrentPhoto, form.GetCurrentPhoto());
     EXPECT_EQ(Viewer.CurrentPhoto->FileName, other);

@@ -352,7 +352,7 @@ TEST_F(SettingsFromMainWindow, AMoveShowsInTheComboAndOutlivesARestart) {
         EXPECT_EQ(ComboTexts(form->ComboBox2),
                   (QStringList{QStringLiteral("カレントフォルダ"), "/b", "/a", "/c"}));
         EXPECT_EQ(form->ComboBox2->currentText(), QStringLiteral("/a"));
-        EXPECT_EQ(form->CurrentDir, QStringLiteral("/a/"));
+        EXPECT_EQ(form->Album->CurrentDir(), QStringLiteral("/a/"));
     }
     auto form = Start();
     EXPECT_EQ(ComboTexts(form->ComboBox2),
@@ -362,7 +362,7 @@ TEST_F(SettingsFromMainWindow, AMoveShowsInTheComboAndOutlivesARestart) {
 TEST_F(SettingsFromMainWindow, RemovingTheChosenFolderOpensTheFirstEntry) {
     auto form = Start();
     Choose(*form, 2);
-    ASSERT_EQ(form->CurrentDir, QStringLiteral("/b/"));
+    ASSERT_EQ(form->Album->CurrentDir(), QStringLiteral("/b/"));
     WhenSettingsShow([](TForm33& dialog) {
         dialog.StringGrid1->setCurrentCell(1, 0);
         dialog.Button5->click();
@@ -372,7 +372,7 @@ TEST_F(SettingsFromMainWindow, RemovingTheChosenFolderOpensTheFirstEntry) {
     EXPECT_EQ(ComboTexts(form->ComboBox2),
               (QStringList{QStringLiteral("カレントフォルダ"), "/a", "/c"}));
     EXPECT_EQ(form->ComboBox2->currentIndex(), 0);
-    EXPECT_EQ(form->CurrentDir, Folder.FilePath(QStringLiteral("data/photo/")));
+    EXPECT_EQ(form->Album->CurrentDir(), Folder.FilePath(QStringLiteral("data/photo/")));
 }
 
 TEST_F(SettingsFromMainWindow, ANewReduceSizeAppliesToTheNextImport) {

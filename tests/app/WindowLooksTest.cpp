@@ -45,7 +45,7 @@ protected:
     TForm31& Start() {
         Form = std::make_unique<TForm31>();
         Form->Form32 = &Viewer;
-        Viewer.Form31 = Form.get();
+        Viewer.AlbumPage = Form.get();
         Form->show();
         Form->PageControl1->setCurrentWidget(Form->TabSheet2);
         EXPECT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
@@ -70,7 +70,7 @@ TEST_F(WindowLooks, OversizedThumbnailStaysInItsCell) {
     AddPhoto(QStringLiteral("big.JPG"), QSize(400, 400));
     AddPhoto(QStringLiteral("next.JPG"), QSize(130, 98));
     TForm31& form = Start();
-    ASSERT_EQ(form.PhotoList->Count(), 2);
+    ASSERT_EQ(form.Album->PhotoList().Count(), 2);
     TMyStringGrid* grid = form.StringGrid1;
     const QImage painted = grid->viewport()->grab().toImage();
     const QRect thumbnailCell = grid->visualRect(grid->model()->index(0, 1));

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "model/PhotoRecords.h"
+#include "model/PhotoRemoval.h"
 #include "platform/Exception.h"
 #include "tests/support/ExifBuilder.h"
 #include "tests/support/JpegBuilder.h"
@@ -251,7 +252,6 @@ struct TDeleteCase {
     const char* Name;
     QStringList Others;      // files put beside the photo, relative to the dated folder
     bool NoThumbnailFolder;  // "thumbnail/" is gone before the delete
-    int Error;               // the I/O error raised, 0 for none
     QStringList Left;        // what the dated folder holds afterwards; empty: it is gone
 };
 
@@ -268,14 +268,10 @@ TEST_P(DeleteTable, RemovesThePhotosFilesAndTheFoldersLeftEmpty) {
     TPhotoList list;
     list.LoadFromDir(DatedPath(), false, false);
     ASSERT_EQ(FileNames(list).first(), QStringLiteral("p.JPG"));
-    int error = 0;
-    try {
-        DeletePhotoFiles(*list[0]);
-    } catch (const EInOutError& raised) {
-        error = raised.ErrorCode();
-        EXPECT_EQ(raised.Message(), QStringLiteral("I/O エラー (%1)").arg(error));
-    }
-    EXPECT_EQ(error, c.Error) << c.Name;
+    // A folder that still holds something stays with it, and nothing is said.
+    const TPhotoFilesRemoval removal = DeletePhotoFiles(*list[0]);
+    EXPECT_TRUE(removal.Removed) << c.Name;
+    EXPECT_FALSE(removal.Failure) << c.Name;
     QStringList left;
     for (QDirIterator it(DatedPath(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
                          QDirIterator::Subdirectories);
@@ -290,24 +286,19 @@ TEST_P(DeleteTable, RemovesThePhotosFilesAndTheFoldersLeftEmpty) {
 
 INSTANTIATE_TEST_SUITE_P(
     Folders, DeleteTable,
-    ::testing::Values(TDeleteCase{"the only photo", {}, false, 0, {}},
-                      TDeleteCase{"a full-size file without copies beside it",
-                                  {"other.JPG"},
-                                  false,
-                                  ENOTEMPTY,
-                                  {"other.JPG"}},
-                      TDeleteCase{
-                          "another photo",
-                          {"q.JPG", "reduce/q.JPG", "thumbnail/q.JPG"},
-                          false,
-                          0,
-                          {"q.JPG", "reduce", "reduce/q.JPG", "thumbnail", "thumbnail/q.JPG"}},
-                      TDeleteCase{"a thumbnail without its photo",
-                                  {"thumbnail/old.JPG"},
-                                  false,
-                                  ENOTEMPTY,
-                                  {"reduce", "thumbnail", "thumbnail/old.JPG"}},
-                      TDeleteCase{"no thumbnail folder", {}, true, 0, {}}),
+    ::testing::Values(
+        TDeleteCase{"the only photo", {}, false, {}},
+        TDeleteCase{
+            "a full-size file without copies beside it", {"other.JPG"}, false, {"other.JPG"}},
+        TDeleteCase{"another photo",
+                    {"q.JPG", "reduce/q.JPG", "thumbnail/q.JPG"},
+                    false,
+                    {"q.JPG", "reduce", "reduce/q.JPG", "thumbnail", "thumbnail/q.JPG"}},
+        TDeleteCase{"a thumbnail without its photo",
+                    {"thumbnail/old.JPG"},
+                    false,
+                    {"reduce", "thumbnail", "thumbnail/old.JPG"}},
+        TDeleteCase{"no thumbnail folder", {}, true, {}}),
     [](const ::testing::TestParamInfo<TDeleteCase>& info) { return std::to_string(info.index); });
 
 TEST_F(PhotoRecords, ARecordNamingFilesOutsideItsFolderDeletesNothing) {
@@ -330,11 +321,18 @@ TEST_F(PhotoRecords, ARecordNamingFilesOutsideItsFolderDeletesNothing) {
         photo.DirPath = c.DirPath;
         photo.Folder = c.Folder;
         photo.FileName = c.FileName;
-        try {
-            DeletePhotoFiles(photo);
+        const TPhotoFilesRemoval removal = DeletePhotoFiles(photo);
+        EXPECT_FALSE(removal.Removed) << qPrintable(c.DirPath + c.FileName);
+        if (!removal.Failure) {
             ADD_FAILURE() << qPrintable(c.DirPath + c.FileName);
+            continue;
+        }
+        try {
+            std::rethrow_exception(removal.Failure);
         } catch (const EInOutError& error) {
             EXPECT_EQ(error.ErrorCode(), EINVAL);
+        } catch (...) {
+            ADD_FAILURE() << qPrintable(c.DirPath + c.FileName);
         }
     }
     EXPECT_TRUE(Folder.Exists(QStringLiteral("victim.JPG")));
@@ -363,7 +361,7 @@ TEST_F(PhotoRecords, ABackslashNameIsListedTaggedMarkedAndDeleted) {
     ASSERT_EQ(FileNames(list), QStringList{name});
     EXPECT_EQ(list[0]->Tags, QStringLiteral("トマト"));
     EXPECT_TRUE(list[0]->Favourite);
-    DeletePhotoFiles(*list[0]);
+    EXPECT_TRUE(DeletePhotoFiles(*list[0]).Removed);
     EXPECT_FALSE(Folder.Exists(Dated));
     EXPECT_TRUE(Dialogs.Messages().isEmpty());
 }

@@ -80,28 +80,6 @@ INSTANTIATE_TEST_SUITE_P(
         TFitCase{{20000, 1}, {130, 130}, {130, 1}},  // never below one pixel
         TFitCase{{1, 20000}, {130, 130}, {1, 130}}, TFitCase{{0, 0}, {130, 130}, {0, 0}}));
 
-TEST(FitToBox, ABoxSideOfZeroOrLessIsRefusedAndTheBoxKept) {
-    const TBitmap picture(40, 30);
-    for (const QSize box : {QSize(0, 600), QSize(600, 0), QSize(-1, 600), QSize(600, -600)}) {
-        TTurboImage image;
-        image.resize(7, 7);
-        EXPECT_THROW(FitToBox(picture, box.width(), box.height(), image), Exception);
-        EXPECT_EQ(image.size(), QSize(7, 7));
-        EXPECT_TRUE(image.Picture().IsEmpty());
-    }
-}
-
-TEST(FitToBox, TheBoxSharesThePictureUntilTheCallerChangesIt) {
-    TBitmap picture(400, 300);
-    picture.SetPixelValue(0, 0, 0x123456);
-    TTurboImage box;
-    FitToBox(picture, 130, 130, box);
-    EXPECT_EQ(box.size(), QSize(130, 98));
-    EXPECT_TRUE(box.Picture().Bitmap()->SharesPixelsWith(picture));
-    picture.SetPixelValue(0, 0, 0x654321);
-    EXPECT_EQ(box.Picture().Bitmap()->PixelValue(0, 0), 0x123456u);
-}
-
 // --- LoadGraphic ------------------------------------------------------------------------------
 
 TEST(LoadGraphic, DecodesEveryKindOfJpegToTwentyFourBitsWhateverTheExtension) {
@@ -251,25 +229,22 @@ TEST(LoadGraphic, OneDecoderRefillsAnUnsharedPictureInPlace) {
     EXPECT_EQ(working.ConstScanLine(0), raster) << "a fresh raster for the same size";
     EXPECT_GT(qBlue(working.PixelColor(1, 1)), 240);
 
-    // A box still holding the picture keeps its pixels; the next decode takes a new raster.
-    TTurboImage box;
-    FitToBox(working, 300, 300, box);
+    // A copy still holding the picture keeps its pixels; the next decode takes a new raster.
+    const TBitmap shown = working;
     LoadGraphic(working, red, decoder);
-    EXPECT_GT(qBlue(box.Picture().Bitmap()->PixelColor(1, 1)), 240);
+    EXPECT_GT(qBlue(shown.PixelColor(1, 1)), 240);
     EXPECT_GT(qRed(working.PixelColor(1, 1)), 240);
 }
 
 // --- WriteJpeg and WriteReduced ---------------------------------------------------------------
 
-TEST(WriteJpeg, IsByteIdenticalToTheReferenceEncoderAtTheBoxSize) {
+TEST(WriteJpeg, IsByteIdenticalToTheReferenceEncoderAtThePictureSize) {
     TTestFolder folder;
     const TJpegBuilder raster(37, 23);
     const QByteArray reference = ReferenceJpeg(raster);
     if (reference.isEmpty())
         GTEST_SKIP() << "cjpeg is not installed";
-    TTurboImage box;
-    FitToBox(BitmapOfRaster(raster.Raster(), 37, 23), 600, 600, box);
-    WriteJpeg(box, folder.FilePath(QStringLiteral("out.jpg")));
+    WriteJpeg(BitmapOfRaster(raster.Raster(), 37, 23), folder.FilePath(QStringLiteral("out.jpg")));
     EXPECT_EQ(folder.ReadFile(QStringLiteral("out.jpg")), reference);
 }
 
@@ -305,11 +280,7 @@ TEST(WriteJpeg, ReducesByPickingPixelsAtAnyDepth) {
         }
     }
     for (const TBitmap& picture : {indexed, rgb}) {
-        TTurboImage box;
-        box.SetStretch(true);
-        box.Picture().Assign(picture);
-        box.resize(Columns, Rows);
-        WriteJpeg(box, folder.FilePath(QStringLiteral("small.jpg")));
+        WriteJpeg(picture, QSize(Columns, Rows), folder.FilePath(QStringLiteral("small.jpg")));
         EXPECT_EQ(folder.ReadFile(QStringLiteral("small.jpg")), reference);
     }
 }
@@ -329,17 +300,11 @@ TEST_P(WriteReducedTable, WritesAFileOfTheFittedSizeReplacingTheOldOne) {
     TBitmap picture;
     LoadGraphic(picture, TJpegBuilder(c.Picture.width(), c.Picture.height())
                              .WriteTo(folder.FilePath(QStringLiteral("src.jpg"))));
-    TTurboImage box;
-    WriteReduced(box, c.Box.width(), c.Box.height(), path, picture);
+    WriteReduced(picture, c.Box.width(), c.Box.height(), path);
     EXPECT_EQ(SizeOf(Decode(path)), c.Written);
     EXPECT_EQ(
         QDir(folder.FilePath(QStringLiteral("thumbnail"))).entryList(QDir::Files | QDir::Hidden),
         QStringList{QStringLiteral("a.jpg")});
-    // Without a box the same bytes are written.
-    const QString boxless = folder.FilePath(QStringLiteral("boxless.jpg"));
-    WriteReduced(picture, c.Box.width(), c.Box.height(), boxless);
-    EXPECT_EQ(folder.ReadFile(QStringLiteral("boxless.jpg")),
-              folder.ReadFile(QStringLiteral("thumbnail/a.jpg")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, WriteReducedTable,
@@ -354,12 +319,11 @@ TEST(WriteJpeg, AnUnwritablePathRaisesAndLeavesTheOldFile) {
     folder.WriteFile(QStringLiteral("file"), "x");
     const QString readOnly = folder.WriteFile(QStringLiteral("ro.jpg"), "old");
     ::chmod(QFile::encodeName(readOnly).constData(), 0444);
-    TTurboImage box;
-    FitToBox(TBitmap(20, 10), 600, 600, box);
+    const TBitmap picture(20, 10);
     for (const QString& path : {folder.FilePath(QStringLiteral("missing/a.jpg")),
                                 folder.FilePath(QStringLiteral("file/a.jpg")), readOnly}) {
         try {
-            WriteJpeg(box, path);
+            WriteJpeg(picture, path);
             FAIL() << "no error for " << path.toStdString();
         } catch (const EWriteError& error) {
             EXPECT_TRUE(error.Message().startsWith(
@@ -368,27 +332,11 @@ TEST(WriteJpeg, AnUnwritablePathRaisesAndLeavesTheOldFile) {
         }
     }
     EXPECT_EQ(folder.ReadFile(QStringLiteral("ro.jpg")), QByteArray("old"));
-    // A box that cannot be written leaves an existing file as it was.
+    // A size or a picture that cannot be written leaves an existing file as it was.
     const QString old = folder.WriteFile(QStringLiteral("old.jpg"), "old");
-    box.resize(0, 10);
-    EXPECT_THROW(WriteJpeg(box, old), Exception);
+    EXPECT_THROW(WriteJpeg(picture, QSize(0, 10), old), Exception);
+    EXPECT_THROW(WriteJpeg(TBitmap(), old), Exception);
     EXPECT_EQ(folder.ReadFile(QStringLiteral("old.jpg")), QByteArray("old"));
-}
-
-TEST(WriteJpeg, DrawsOtherPicturesAtTheBoxSize) {
-    TTestFolder folder;
-    TTurboImage box;
-    box.Picture().Assign(
-        std::make_shared<TJpegImage>(TJpegBuilder(40, 20).Solid(0, 200, 0).Encode()));
-    EXPECT_EQ(box.PictureType(), TPictureType::picUnknown);
-    box.Turn(90);  // an undecoded JPEG is not turned
-    EXPECT_EQ(box.PictureType(), TPictureType::picUnknown);
-    box.resize(10, 5);
-    const QString path = folder.FilePath(QStringLiteral("o.jpg"));
-    WriteJpeg(box, path);
-    const TBitmap written = Decode(path);
-    EXPECT_EQ(SizeOf(written), QSize(10, 5));
-    EXPECT_GT(qGreen(written.PixelColor(5, 2)), 180);
 }
 
 }  // namespace

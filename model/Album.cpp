@@ -1,0 +1,170 @@
+#include "model/Album.h"
+
+#include <algorithm>
+
+#include "model/PhotoLayout.h"
+#include "model/PhotoRemoval.h"
+#include "model/Pictures.h"
+#include "platform/Cp932.h"
+
+TAlbum::TAlbum(const TPhotoSetting& setting) : FSetting(setting) {}
+
+void TAlbum::OpenCurrentDir() {
+    FPhotoDirList.Load(FCurrentDir);
+    FPhotoOkiniList.LoadFromFile(FCurrentDir + PhotoLayout::OkiniFileName());
+    FPhotoTagList.LoadFromFile(FCurrentDir + PhotoLayout::TagFileName());
+}
+
+void TAlbum::ReloadDatedFolders() {
+    FPhotoDirList.Load(FCurrentDir);
+}
+
+void TAlbum::SortDatedFolders() {
+    FPhotoDirList.Sort(CompareDirNumber);
+}
+
+void TAlbum::CollectTags() {
+    FPhotoTagList.CollectTags(FTagList);
+}
+
+void TAlbum::SortTags() {
+    FTagList.Sort(CompareTagName);
+}
+
+void TAlbum::JoinStores() {
+    FPhotoList.JoinTags(FPhotoTagList);
+    FPhotoList.JoinOkini(FPhotoOkiniList);
+}
+
+void TAlbum::ListFolder(const TPhotoDir* dir) {
+    FPhotoList.Clear();
+    if (dir)
+        FPhotoList.LoadFromDir(FCurrentDir + dir->Name + u'/', ReadAll(), ReadAll());
+    JoinStores();
+}
+
+void TAlbum::ListTag(const TTag* tag) {
+    FPhotoList.Clear();
+    if (tag)
+        FPhotoList.LoadByTag(FCurrentDir, tag->Name, ReadAll(), ReadAll(), FPhotoTagList);
+    JoinStores();
+}
+
+void TAlbum::ListFavourites() {
+    // Every photo of the store is a favourite already; only the tags are joined.
+    FPhotoList.LoadOkini(FCurrentDir, FPhotoOkiniList, ReadAll(), ReadAll());
+    FPhotoList.JoinTags(FPhotoTagList);
+}
+
+void TAlbum::SetFavourite(TPhoto& photo, bool favourite) {
+    photo.Favourite = favourite;
+    if (favourite)
+        FPhotoOkiniList.Add(photo.Folder, photo.FileName);
+    else
+        FPhotoOkiniList.Remove(photo.Folder, photo.FileName);
+    FPhotoOkiniList.SaveToFile(FCurrentDir + PhotoLayout::OkiniFileName());
+}
+
+void TAlbum::SetTags(TPhoto& photo, const QString& tags) {
+    photo.Tags = tags;
+    if (TPhotoTag* entry = FPhotoTagList.Find(photo.Folder, photo.FileName))
+        entry->Tags = tags;
+    else
+        FPhotoTagList.Add(photo.Folder, photo.FileName, tags);
+    FPhotoTagList.SaveToFile(FCurrentDir + PhotoLayout::TagFileName());
+}
+
+// The stores are written before the files go, so that no entry outlives its photo.
+std::exception_ptr TAlbum::DeletePhoto(TPhoto* photo) {
+    const QString okiniPath = FCurrentDir + PhotoLayout::OkiniFileName();
+    const QString tagPath = FCurrentDir + PhotoLayout::TagFileName();
+    const bool wasFavourite = FPhotoOkiniList.Contains(photo->Folder, photo->FileName);
+    if (wasFavourite) {
+        FPhotoOkiniList.Remove(photo->Folder, photo->FileName);
+        FPhotoOkiniList.SaveToFile(okiniPath);
+    }
+    const TPhotoTag* tagEntry = FPhotoTagList.Find(photo->Folder, photo->FileName);
+    const bool hadTags = tagEntry != nullptr;
+    const QString tags = hadTags ? tagEntry->Tags : QString();
+    if (hadTags) {
+        FPhotoTagList.Remove(photo->Folder, photo->FileName);
+        FPhotoTagList.SaveToFile(tagPath);
+    }
+
+    const TPhotoFilesRemoval removal = DeletePhotoFiles(*photo);
+    if (!removal.Removed) {
+        // Neither the mark nor the tags of a photo that is still there may be lost.
+        if (wasFavourite) {
+            FPhotoOkiniList.Add(photo->Folder, photo->FileName);
+            FPhotoOkiniList.SaveToFile(okiniPath);
+        }
+        if (hadTags) {
+            FPhotoTagList.Add(photo->Folder, photo->FileName, tags);
+            FPhotoTagList.SaveToFile(tagPath);
+        }
+        std::rethrow_exception(removal.Failure);
+    }
+    FPhotoList.Remove(photo);
+    return removal.Failure;
+}
+
+TBitmap TAlbum::TurnPhoto(TPhoto& photo, int angle) {
+    TBitmap picture;
+    const QString reducedPath = photo.ReducedDir() + photo.FileName;
+    LoadGraphic(picture, reducedPath);
+    int quarterTurns = (angle / 90) % 4;
+    if (quarterTurns < 0)
+        quarterTurns += 4;
+    if (angle % 90 == 0 && quarterTurns != 0) {
+        picture.MakeDeviceIndependent();
+        picture = TurnedBitmap(picture, quarterTurns);
+    }
+    WriteJpeg(picture, reducedPath);
+    WriteReduced(picture, ThumbnailBox, ThumbnailBox, photo.ThumbnailDir() + photo.FileName);
+    // The record's thumbnail is only ever the one on disk.
+    photo.LoadThumbnail();
+    return picture;
+}
+
+QString FormatFolderCaption(const QString& name) {
+    bool lossless = false;
+    const QByteArray bytes = Cp932::Encode(name, &lossless);
+    if (!lossless || (bytes.size() != 8 && bytes.size() != 6))
+        return name;
+    // Each mark goes after a whole character; a name that would need it inside or between the
+    // halves of a double-byte character keeps its own form.
+    for (const qsizetype cut : {qsizetype(4), qsizetype(6), bytes.size()}) {
+        if (Cp932::SafePrefixLength(bytes, cut) != cut)
+            return name;
+    }
+    QString caption = Cp932::Decode(bytes.left(4)) + QStringLiteral("年") +
+                      Cp932::Decode(bytes.mid(4, 2)) + QStringLiteral("月");
+    if (bytes.size() == 8)
+        caption += Cp932::Decode(bytes.mid(6, 2)) + QStringLiteral("日");
+    return caption;
+}
+
+int CompareTagName(const TTag* a, const TTag* b) {
+    // Folds a-z to A-Z, but not in the second byte of a double-byte character.
+    const auto folded = [](const QString& name) {
+        QByteArray result = Cp932::Encode(name);
+        for (qsizetype i = 0; i < result.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(result[i]);
+            if (Cp932::IsLeadByte(byte))
+                ++i;
+            else if (byte >= 'a' && byte <= 'z')
+                result[i] = char(byte - 'a' + 'A');
+        }
+        return result;
+    };
+    const QByteArray x = folded(a->Name);
+    const QByteArray y = folded(b->Name);
+    const qsizetype common = std::min(x.size(), y.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const auto p = static_cast<unsigned char>(x[i]);
+        const auto q = static_cast<unsigned char>(y[i]);
+        if (p != q)
+            return p < q ? -1 : 1;
+    }
+    return x.size() < y.size() ? -1 : x.size() > y.size() ? 1 : 0;
+}
