@@ -13,7 +13,7 @@
 #include "model/PhotoSaveDirList.h"
 #include "model/TagStore.h"
 #include "platform/AtomicFile.h"
-#include "platform/Dialogs.h"
+#include "platform/Messages.h"
 #include "platform/ProgramDir.h"
 
 namespace {
@@ -67,8 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         SetProgramDir(path);
         QDir().mkpath(path + QStringLiteral("data"));
-        Dialogs::SetMessageHandler(
-            [](const Dialogs::TMessageRequest&) { return Dialogs::TMsgResult::Ok; });
+        // What the stores tell the user is of no interest here.
+        Messages::SetSink([](const QString&) {});
         return path;
     }();
     if (size == 0)

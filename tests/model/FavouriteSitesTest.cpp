@@ -2,7 +2,7 @@
 
 #include "model/FavouriteSites.h"
 #include "platform/Cp932.h"
-#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/RecordedMessages.h"
 #include "tests/support/TestFolder.h"
 
 namespace {
@@ -36,7 +36,7 @@ protected:
     }
 
     TTestFolder Folder;
-    TScriptedDialogs Dialogs;
+    TRecordedMessages Recorded;
 };
 
 struct TPageCase {
@@ -96,7 +96,7 @@ TEST_F(FavouriteSites, SaveAndLoadKeepTextsAndOrderOnAFreshInstall) {
     EXPECT_EQ(Reread(),
               (QStringList{QStringLiteral("トマト&<畑>|http://a/?x=1&y=2|a < b & c"),
                            QStringLiteral("同名|http://b/|"), QStringLiteral("同名|http://c/|🍅")}));
-    EXPECT_TRUE(Dialogs.Messages().isEmpty());
+    EXPECT_TRUE(Recorded.Messages().isEmpty());
 }
 
 TEST_F(FavouriteSites, LoadAppendsToTheListAndAnEmptyFileGivesNothing) {
@@ -107,7 +107,7 @@ TEST_F(FavouriteSites, LoadAppendsToTheListAndAnEmptyFileGivesNothing) {
     Append(list, "kept", "u", "m");
     list.Load();
     EXPECT_EQ(Entries(list), QStringList{"kept|u|m"});
-    EXPECT_TRUE(Dialogs.Messages().isEmpty());
+    EXPECT_TRUE(Recorded.Messages().isEmpty());
 }
 
 struct TLoadCase {
@@ -128,7 +128,7 @@ TEST_P(FavouriteLoad, ReadsWhatItCanAndReportsBrokenEntries) {
     if (!c.File.isEmpty())
         Folder.WriteFile(QStringLiteral("data/OkiniList.xml"), c.File);
     EXPECT_EQ(Reread(), c.Expected);
-    EXPECT_EQ(Dialogs.MessageTexts(),
+    EXPECT_EQ(Recorded.MessageTexts(),
               c.Fails ? QStringList{QStringLiteral("データの読み込みに失敗しました（OkiniList）。")}
                       : QStringList{});
 }
@@ -162,7 +162,7 @@ TEST_F(FavouriteSites, UnwritableFileIsReportedAndTheListStays) {
     TOkiniList list;
     Append(list, "new", "u", "");
     list.Save();
-    EXPECT_EQ(Dialogs.MessageTexts(),
+    EXPECT_EQ(Recorded.MessageTexts(),
               QStringList{QStringLiteral("データの保存に失敗しました（OkiniList）。")});
     EXPECT_EQ(Entries(list), QStringList{"new|u|"});
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/OkiniStore.h"
-#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/RecordedMessages.h"
 #include "tests/support/TestFolder.h"
 
 namespace {
@@ -35,7 +35,7 @@ protected:
     }
 
     TTestFolder Folder;
-    TScriptedDialogs Dialogs;
+    TRecordedMessages Recorded;
 };
 
 TEST_F(OkiniStore, MarkingThreeAndUnmarkingTheSecondKeepsTheOrderOfMarking) {
@@ -57,7 +57,7 @@ TEST_F(OkiniStore, MarkingThreeAndUnmarkingTheSecondKeepsTheOrderOfMarking) {
     list.SaveToFile(StorePath());
     EXPECT_TRUE(Folder.ReadFile(QStringLiteral("okini.xml")).contains("<data/>"));
     EXPECT_TRUE(Reread().isEmpty());
-    EXPECT_TRUE(Dialogs.Messages().isEmpty());
+    EXPECT_TRUE(Recorded.Messages().isEmpty());
 }
 
 TEST_F(OkiniStore, AFavouriteWhoseCopyWasRemovedIsDroppedAndLeavesTheFileAtTheNextSave) {

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "model/PhotoFolders.h"
-#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/RecordedMessages.h"
 #include "tests/support/TestFolder.h"
 
 namespace {
@@ -118,11 +118,11 @@ TEST(CountFiles, CountsEverythingButPlainFolders) {
     ASSERT_EQ(
         symlink("plain", QFile::encodeName(folder.FilePath(QStringLiteral("d/link"))).constData()),
         0);
-    TScriptedDialogs dialogs;
+    TRecordedMessages messages;
     EXPECT_EQ(CountFiles(folder.FilePath(QStringLiteral("d"))), 5);
     EXPECT_EQ(CountFiles(folder.FilePath(QStringLiteral("d/plain/"))), 1);
     EXPECT_EQ(CountFiles(folder.FilePath(QStringLiteral("none/"))), 0);
-    EXPECT_TRUE(dialogs.MessageTexts().isEmpty());
+    EXPECT_TRUE(messages.MessageTexts().isEmpty());
     chmod(QFile::encodeName(folder.FilePath(QStringLiteral("d/readonly"))).constData(), 0755);
 }
 
@@ -133,9 +133,9 @@ TEST(CountFiles, AFolderThatCannotBeReadIsReported) {
     folder.WriteFile(QStringLiteral("locked/a.jpg"), "x");
     const QByteArray locked = QFile::encodeName(folder.FilePath(QStringLiteral("locked")));
     ASSERT_EQ(chmod(locked.constData(), 0), 0);
-    TScriptedDialogs dialogs;
+    TRecordedMessages messages;
     EXPECT_EQ(CountFiles(folder.FilePath(QStringLiteral("locked/"))), 0);
-    EXPECT_EQ(dialogs.MessageTexts(),
+    EXPECT_EQ(messages.MessageTexts(),
               QStringList{QStringLiteral("ファイル数の取得に失敗しました。")});
     chmod(locked.constData(), 0755);
 }

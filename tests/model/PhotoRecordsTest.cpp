@@ -10,7 +10,7 @@
 #include "platform/Exception.h"
 #include "tests/support/ExifBuilder.h"
 #include "tests/support/JpegBuilder.h"
-#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/RecordedMessages.h"
 #include "tests/support/TestFolder.h"
 
 namespace {
@@ -52,7 +52,7 @@ protected:
     }
 
     TTestFolder Folder;
-    TScriptedDialogs Dialogs;
+    TRecordedMessages Recorded;
 };
 
 TEST_F(PhotoRecords, AFolderListsThePhotosWhoseReducedCopyExists) {
@@ -363,7 +363,7 @@ TEST_F(PhotoRecords, ABackslashNameIsListedTaggedMarkedAndDeleted) {
     EXPECT_TRUE(list[0]->Favourite);
     EXPECT_TRUE(DeletePhotoFiles(*list[0]).Removed);
     EXPECT_FALSE(Folder.Exists(Dated));
-    EXPECT_TRUE(Dialogs.Messages().isEmpty());
+    EXPECT_TRUE(Recorded.Messages().isEmpty());
 }
 
 }  // namespace

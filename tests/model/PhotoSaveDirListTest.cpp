@@ -2,7 +2,7 @@
 
 #include "model/PhotoSaveDirList.h"
 #include "platform/Cp932.h"
-#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/RecordedMessages.h"
 #include "tests/support/TestFolder.h"
 
 namespace {
@@ -30,7 +30,7 @@ QStringList Paths(const TPhotoSaveDirList& list) {
 
 TEST(PhotoSaveDirList, OrderTextsThatAreNoIntegerGiveZero) {
     TTestFolder folder;
-    TScriptedDialogs dialogs;
+    TRecordedMessages messages;
     folder.WriteFile(QStringLiteral("data/PhotoSaveDirList.xml"),
                      StoreFile("<save order=\"abc\">/a</save><save order=\"\">/b</save>"
                                "<save order=\"-4\">/c</save><save order=\"7\"><x>/d</x>/e</save>"));
@@ -38,7 +38,7 @@ TEST(PhotoSaveDirList, OrderTextsThatAreNoIntegerGiveZero) {
     list.Load();
     EXPECT_EQ(Orders(list), (QList<qint32>{0, 0, -4, 7}));
     EXPECT_EQ(Paths(list), (QStringList{"/a", "/b", "/c", "/d/e"}));
-    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_TRUE(messages.Messages().isEmpty());
 }
 
 TEST(PhotoSaveDirList, FileOrderIsKeptAndTheSortGivesAscendingOrder) {
@@ -74,7 +74,7 @@ TEST(PhotoSaveDirList, CompareDoesNotOverflow) {
 TEST(PhotoSaveDirList, JapanesePathRoundTripsInCp932) {
     TTestFolder folder;
     folder.MakeDir(QStringLiteral("data"));
-    TScriptedDialogs dialogs;
+    TRecordedMessages messages;
     TPhotoSaveDirList list;
     list.Add(
         std::make_unique<TPhotoSaveDir>(TPhotoSaveDir{1, QStringLiteral("/home/u/畑 & <写真>")}));
@@ -88,13 +88,13 @@ TEST(PhotoSaveDirList, JapanesePathRoundTripsInCp932) {
     reread.Load();
     EXPECT_EQ(Paths(reread), Paths(list));
     EXPECT_EQ(Orders(reread), (QList<qint32>{1, 2}));
-    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_TRUE(messages.Messages().isEmpty());
 }
 
 TEST(PhotoSaveDirList, EmptyListRoundTrip) {
     TTestFolder folder;
     folder.MakeDir(QStringLiteral("data"));
-    TScriptedDialogs dialogs;
+    TRecordedMessages messages;
     TPhotoSaveDirList().Save();
     const QByteArray bytes = folder.ReadFile(QStringLiteral("data/PhotoSaveDirList.xml"));
     EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"SHIFT-JIS\"?>"));
@@ -102,24 +102,24 @@ TEST(PhotoSaveDirList, EmptyListRoundTrip) {
     TPhotoSaveDirList list;
     list.Load();
     EXPECT_TRUE(list.IsEmpty());
-    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_TRUE(messages.Messages().isEmpty());
 }
 
 TEST(PhotoSaveDirList, MissingOrderStopsTheReadWithTheMessage) {
     TTestFolder folder;
-    TScriptedDialogs dialogs;
+    TRecordedMessages messages;
     folder.WriteFile(
         QStringLiteral("data/PhotoSaveDirList.xml"),
         StoreFile("<save order=\"1\">/a</save><save>/b</save><save order=\"3\">/c</save>"));
     TPhotoSaveDirList list;
     list.Load();
     EXPECT_EQ(Paths(list), QStringList{"/a"});
-    EXPECT_EQ(dialogs.MessageTexts(), QStringList{ReadFailed});
+    EXPECT_EQ(messages.MessageTexts(), QStringList{ReadFailed});
 }
 
 TEST(PhotoSaveDirList, BrokenOrMissingFilesGiveAnEmptyListQuietly) {
     TTestFolder folder;
-    TScriptedDialogs dialogs;
+    TRecordedMessages messages;
     TPhotoSaveDirList list;
     list.Load();
     for (const QByteArray& bytes : {QByteArray(), QByteArray("garbage"),
@@ -128,16 +128,16 @@ TEST(PhotoSaveDirList, BrokenOrMissingFilesGiveAnEmptyListQuietly) {
         list.Load();
     }
     EXPECT_TRUE(list.IsEmpty());
-    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_TRUE(messages.Messages().isEmpty());
 }
 
 TEST(PhotoSaveDirList, SaveMakesTheMissingDataFolder) {
     TTestFolder folder;
-    TScriptedDialogs dialogs;
+    TRecordedMessages messages;
     TPhotoSaveDirList list;
     list.Add(std::make_unique<TPhotoSaveDir>(TPhotoSaveDir{1, QStringLiteral("/a")}));
     list.Save();
-    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_TRUE(messages.Messages().isEmpty());
     TPhotoSaveDirList reread;
     reread.Load();
     EXPECT_EQ(Paths(reread), QStringList{"/a"});
@@ -145,12 +145,12 @@ TEST(PhotoSaveDirList, SaveMakesTheMissingDataFolder) {
 
 TEST(PhotoSaveDirList, UnwritableDataFolderShowsTheMessageAndKeepsTheList) {
     TTestFolder folder;
-    TScriptedDialogs dialogs;
+    TRecordedMessages messages;
     folder.WriteFile(QStringLiteral("data"), "a file where the folder should be");
     TPhotoSaveDirList list;
     list.Add(std::make_unique<TPhotoSaveDir>(TPhotoSaveDir{1, QStringLiteral("/a")}));
     list.Save();
-    EXPECT_EQ(dialogs.MessageTexts(), QStringList{SaveFailed});
+    EXPECT_EQ(messages.MessageTexts(), QStringList{SaveFailed});
     EXPECT_EQ(list.Count(), 1);
 }
 

@@ -7,7 +7,7 @@
 #include "model/OkiniStore.h"
 #include "model/TagStore.h"
 #include "platform/Cp932.h"
-#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/RecordedMessages.h"
 #include "tests/support/TestFolder.h"
 
 namespace {
@@ -137,7 +137,7 @@ TEST(PhotoTagList, LoadingDropsEntriesWithoutReducedCopyOrWithUnsafeNames) {
     }
     entries += TagElement("20240101", "b.JPG", "keep too");
     parent.WriteFile(QStringLiteral("save/tag.xml"), TagFile(entries));
-    TScriptedDialogs dialogs;
+    TRecordedMessages messages;
     TPhotoTagList list;
     list.Add(QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("stale"));
     list.LoadFromFile(saveDir + QStringLiteral("tag.xml"));
@@ -145,7 +145,7 @@ TEST(PhotoTagList, LoadingDropsEntriesWithoutReducedCopyOrWithUnsafeNames) {
               (QStringList{"20240101|a.JPG|keep", "20240101|c\\d.JPG|a backslash is a character",
                            "20240101|b.JPG|keep too"}));
     EXPECT_FALSE(list.Contains(QStringLiteral("x"), QStringLiteral("y")));
-    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_TRUE(messages.Messages().isEmpty());
 }
 
 // The same answers whether the folder's entries are few (each copy asked about) or many (the
@@ -285,7 +285,7 @@ TEST(PhotoTagList, WritesCp932WithTheDeclarationAndReadsItBack) {
     TTestFolder folder;
     folder.WriteFile(QStringLiteral("20240501/reduce/畑 & <1>.JPG"), "x");
     folder.WriteFile(QStringLiteral("20240501/reduce/b.JPG"), "x");
-    TScriptedDialogs dialogs;
+    TRecordedMessages messages;
     TPhotoTagList list;
     list.Add(QStringLiteral("20240501"), QStringLiteral("畑 & <1>.JPG"),
              QStringLiteral("トマト,\"収穫,夏\""));
@@ -305,7 +305,7 @@ TEST(PhotoTagList, WritesCp932WithTheDeclarationAndReadsItBack) {
     TPhotoTagList reread;
     reread.LoadFromFile(path);
     EXPECT_EQ(Keys(reread), Keys(list));
-    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_TRUE(messages.Messages().isEmpty());
 }
 
 // A control character (Linux allows one in a file name; a pasted tag may hold one) must never
@@ -314,7 +314,7 @@ TEST(PhotoStores, TextsTheFileCannotCarryNeverCostTheOtherEntries) {
     TTestFolder folder;
     folder.WriteFile(QStringLiteral("d/reduce/a.JPG"), "x");
     folder.WriteFile(QStringLiteral("d/reduce/b\x01.JPG"), "x");
-    TScriptedDialogs dialogs;
+    TRecordedMessages messages;
     TPhotoTagList tags;
     TPhotoOkiniList okini;
     tags.Add(QStringLiteral("d"), QStringLiteral("a.JPG"), QStringLiteral("トマ\x01ト,\x1b夏"));
@@ -337,7 +337,7 @@ TEST(PhotoStores, TextsTheFileCannotCarryNeverCostTheOtherEntries) {
     okiniRead.LoadFromFile(folder.FilePath(QStringLiteral("okini.xml")));
     EXPECT_EQ(Keys(tagsRead), (QStringList{"d|a.JPG|トマト,夏", "d|a.JPG|xy"}));
     EXPECT_EQ(okiniRead.Count(), 1);
-    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_TRUE(messages.Messages().isEmpty());
 }
 
 TEST(PhotoTagList, AStoreWhoseCopiesAreAllGoneSavesAnEmptyRoot) {
@@ -353,7 +353,7 @@ TEST(PhotoTagList, AStoreWhoseCopiesAreAllGoneSavesAnEmptyRoot) {
 TEST(PhotoTagList, MissingOrMalformedFilesGiveAnEmptyStoreQuietly) {
     TTestFolder folder;
     folder.WriteFile(QStringLiteral("d/reduce/f.JPG"), "x");
-    TScriptedDialogs dialogs;
+    TRecordedMessages messages;
     TPhotoTagList list;
     list.LoadFromFile(folder.FilePath(QStringLiteral("tag.xml")));
     EXPECT_TRUE(list.IsEmpty());
@@ -365,14 +365,14 @@ TEST(PhotoTagList, MissingOrMalformedFilesGiveAnEmptyStoreQuietly) {
         list.LoadFromFile(folder.FilePath(QStringLiteral("tag.xml")));
         EXPECT_TRUE(list.IsEmpty()) << bytes.constData();
     }
-    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    EXPECT_TRUE(messages.Messages().isEmpty());
 }
 
 // A store that cannot be written says so with its own name, keeps its change in memory and
 // leaves the file that was there.
 TEST(PhotoStores, AFailedSaveShowsTheStoresMessageAndKeepsTheListAndTheOldFile) {
     TTestFolder folder;
-    TScriptedDialogs dialogs;
+    TRecordedMessages messages;
     TPhotoTagList tags;
     tags.Add(QStringLiteral("d"), QStringLiteral("f.JPG"), QStringLiteral("t"));
     TPhotoOkiniList okini;
@@ -382,7 +382,7 @@ TEST(PhotoStores, AFailedSaveShowsTheStoresMessageAndKeepsTheListAndTheOldFile) 
     folder.MakeDir(QStringLiteral("okini.xml/old"));
     tags.SaveToFile(folder.FilePath(QStringLiteral("tag.xml")));
     okini.SaveToFile(folder.FilePath(QStringLiteral("okini.xml")));
-    EXPECT_EQ(dialogs.MessageTexts(),
+    EXPECT_EQ(messages.MessageTexts(),
               (QStringList{SaveFailed,
                            QStringLiteral("データの保存に失敗しました（PhotoOkiniList）。")}));
     EXPECT_EQ(Keys(tags), QStringList{"d|f.JPG|t"});
