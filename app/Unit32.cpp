@@ -178,13 +178,24 @@ void TForm32::N3Click() {
 
 // The album turns the copies on disk (TAlbum::TurnPhoto) and hands back the turned picture,
 // which the window then shows at its natural size. A failure at any step leaves each file whole,
-// old or new, and the window as it was.
+// old or new; the window then shows the reduced copy as it is on disk, turned or not, and the
+// error is raised.
 void TForm32::TurnPhoto(int angle) {
     TPhoto* photo = CurrentPhoto;
     if (!photo)
         return;
     const TWaitCursor hourglass;
-    TBitmap turned = TAlbum::TurnPhoto(*photo, angle);
+    TBitmap turned;
+    try {
+        turned = TAlbum::TurnPhoto(*photo, angle);
+    } catch (...) {
+        try {
+            ShowPhoto(photo);
+        } catch (const std::exception&) {
+            // Unreadable: the window keeps what it showed; the turn's own error is told.
+        }
+        throw;
+    }
 
     FAnchoredAll = false;
     SetClientSize(turned.Width() + 2 * Margin, turned.Height() + 2 * Margin);

@@ -2,8 +2,11 @@
 
 #include <QAction>
 #include <QDir>
+#include <QPushButton>
 
 #include "app/Unit32.h"
+#include "app/Unit37.h"
+#include "app/ViewerAlbum.h"
 #include "imaging/TurboImg.h"
 #include "model/KavroUtils.h"
 #include "tests/app/PhotoFixture.h"
@@ -118,8 +121,69 @@ TEST_F(PhotoViewerTest, FailedThumbnailWriteKeepsTheRecordsThumbnail) {
     Viewer.ShowPhoto(photo);
     EXPECT_THROW(Viewer.N2Click(), Exception);
     EXPECT_EQ(Reduced(photo).size(), QSize(450, 600));
+    EXPECT_EQ(Viewer.TurboImage1->Picture().Size(), QSize(450, 600)) << "as the copy on disk";
     EXPECT_EQ(SizeOf(photo->Thumbnail), QSize(130, 98));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// An album that only answers and records: the viewer needs nothing of the main window.
+class TStubAlbum : public TViewerAlbum {
+public:
+    std::vector<TPhoto*> Photos;
+    int Row = 0;
+    QStringList Calls;
+
+    TPhoto* GetCurrentPhoto() override { return Photos.empty() ? nullptr : Photos[size_t(Row)]; }
+    TPhoto* SelectPreviousPhoto() override { return Step(-1); }
+    TPhoto* SelectNextPhoto() override { return Step(+1); }
+    qsizetype PhotoCount() const override { return qsizetype(Photos.size()); }
+    void RefreshGridCells() override { Calls.append(QStringLiteral("refresh")); }
+    void DeletePhoto(TPhoto* photo) override {
+        Calls.append(QStringLiteral("delete ") + photo->FileName);
+        Photos.erase(Photos.begin() + Row);
+        Row = std::min<int>(Row, int(Photos.size()) - 1);
+    }
+    QWidget* AlbumWindow() override { return nullptr; }
+
+private:
+    TPhoto* Step(int by) {
+        const int row = Row + by;
+        if (row < 0 || row >= int(Photos.size()))
+            return nullptr;
+        Row = row;
+        return Photos[size_t(row)];
+    }
+};
+
+TEST_F(PhotoViewerTest, StepsTurnsAndDeletesThroughTheAlbumItFollows) {
+    TStubAlbum album;
+    album.Photos = {Photo(QStringLiteral("a.JPG"), 60, 45), Photo(QStringLiteral("b.JPG"), 45, 60)};
+    Viewer.AlbumPage = &album;
+    Viewer.show();
+    Viewer.ShowPhoto(album.GetCurrentPhoto());
+    const struct {
+        QAction* TForm32::*Command;
+        int Row;
+    } steps[] = {{&TForm32::N9, 0}, {&TForm32::N8, 1}, {&TForm32::N8, 1}, {&TForm32::N9, 0}};
+    for (const auto& step : steps) {
+        (Viewer.*step.Command)->trigger();
+        EXPECT_EQ(album.Row, step.Row);
+        EXPECT_EQ(Viewer.CurrentPhoto, album.GetCurrentPhoto());
+    }
+    EXPECT_EQ(Viewer.TurboImage1->Picture().Size(), QSize(60, 45));
+
+    Viewer.N3->trigger();
+    EXPECT_EQ(album.Calls, QStringList{QStringLiteral("refresh")}) << "the row shows the turn";
+
+    // Deleting shows the photo the album selects next; the last one closes the viewer.
+    for (const char* name : {"a.JPG", "b.JPG"}) {
+        WhenModal<TForm37>([](TForm37& d) { d.Button1->click(); });
+        Viewer.Del1->trigger();
+        EXPECT_EQ(album.Calls.last(), QStringLiteral("delete ") + QLatin1String(name));
+    }
+    EXPECT_EQ(album.Calls.size(), 3);
+    EXPECT_FALSE(Viewer.isVisible());
+    EXPECT_TRUE(Dialogs.Messages().isEmpty());
 }
 
 }  // namespace
