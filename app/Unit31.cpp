@@ -89,7 +89,8 @@ void TForm31::CreateControls() {
     ConnectPhotoCommands();
     CreateWebTabs();
     CreateFavouritesTab();
-    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm31::PageControl1Change);
+    connect(PageControl1, &QTabWidget::currentChanged, this,
+            Reported(this, &TForm31::PageControl1Change));
 }
 
 void TForm31::CreateWebTabs() {
@@ -141,9 +142,9 @@ void TForm31::CreateFavouritesTab() {
     Button28 = addButton("Button28", QStringLiteral("削除"));
     buttons->addStretch(1);
     layout->addLayout(buttons);
-    connect(Button26, &QPushButton::clicked, this, &TForm31::Button26Click);
-    connect(Button27, &QPushButton::clicked, this, &TForm31::Button27Click);
-    connect(Button28, &QPushButton::clicked, this, &TForm31::Button28Click);
+    connect(Button26, &QPushButton::clicked, this, Reported(this, &TForm31::Button26Click));
+    connect(Button27, &QPushButton::clicked, this, Reported(this, &TForm31::Button27Click));
+    connect(Button28, &QPushButton::clicked, this, Reported(this, &TForm31::Button28Click));
 }
 
 void TForm31::PageControl1Change(int index) {
@@ -181,7 +182,7 @@ void TForm31::CreateAlbumHeader() {
     ComboBox2->setGeometry(Label3->geometry().right() + 3, ComboTop, ComboDesignWidth, 24);
     ComboBox2->setMinimumWidth(100);
     Label3->setBuddy(ComboBox2);
-    connect(ComboBox2, &QComboBox::activated, this, &TForm31::ComboBox2Change);
+    connect(ComboBox2, &QComboBox::activated, this, Reported(this, &TForm31::ComboBox2Change));
 
     BitBtn5 = CreateIconButton("BitBtn5", QStringLiteral("写真を取り込む"),
                                QStringLiteral(":/icons/import.png"));
@@ -189,9 +190,9 @@ void TForm31::CreateAlbumHeader() {
         CreateIconButton("BitBtn9", QStringLiteral("設定"), QStringLiteral(":/icons/settings.png"));
     BitBtn1 =
         CreateIconButton("BitBtn1", QStringLiteral("ヘルプ"), QStringLiteral(":/icons/help.png"));
-    connect(BitBtn5, &QToolButton::clicked, this, &TForm31::BitBtn5Click);
-    connect(BitBtn9, &QToolButton::clicked, this, &TForm31::BitBtn9Click);
-    connect(BitBtn1, &QToolButton::clicked, this, &TForm31::BitBtn1Click);
+    connect(BitBtn5, &QToolButton::clicked, this, Reported(this, &TForm31::BitBtn5Click));
+    connect(BitBtn9, &QToolButton::clicked, this, Reported(this, &TForm31::BitBtn9Click));
+    connect(BitBtn1, &QToolButton::clicked, this, Reported(this, &TForm31::BitBtn1Click));
     BitBtn1->setFocusPolicy(Qt::NoFocus);
     TabSheet2->installEventFilter(this);
     ArrangeAlbumHeader();

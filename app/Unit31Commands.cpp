@@ -21,11 +21,11 @@ const QString TagFile = QStringLiteral("tag.xml");
 }  // namespace
 
 void TForm31::ConnectPhotoCommands() {
-    connect(BitBtn2, &QToolButton::clicked, this, &TForm31::BitBtn2Click);
-    connect(BitBtn7, &QToolButton::clicked, this, [this] { BitBtnClick(BitBtn7); });
-    connect(BitBtn4, &QToolButton::clicked, this, [this] { BitBtnClick(BitBtn4); });
-    connect(BitBtn8, &QToolButton::clicked, this, &TForm31::BitBtn8Click);
-    connect(BitBtn10, &QToolButton::clicked, this, &TForm31::BitBtn10Click);
+    connect(BitBtn2, &QToolButton::clicked, this, Reported(this, &TForm31::BitBtn2Click));
+    connect(BitBtn7, &QToolButton::clicked, this, Reported([this] { BitBtnClick(BitBtn7); }));
+    connect(BitBtn4, &QToolButton::clicked, this, Reported([this] { BitBtnClick(BitBtn4); }));
+    connect(BitBtn8, &QToolButton::clicked, this, Reported(this, &TForm31::BitBtn8Click));
+    connect(BitBtn10, &QToolButton::clicked, this, Reported(this, &TForm31::BitBtn10Click));
 }
 
 bool TForm31::PhotoChosen(const QString& message) {

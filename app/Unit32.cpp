@@ -14,6 +14,8 @@
 #include "app/Unit37.h"
 #include "imaging/TurboImg.h"
 #include "model/KavroUtils.h"
+#include "platform/Dialogs.h"
+#include "platform/KavroApplication.h"
 #include "platform/WaitCursor.h"
 
 namespace {
@@ -55,7 +57,7 @@ void TForm32::CreateMenu() {
                              void (TForm32::*handler)()) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, handler);
+        connect(action, &QAction::triggered, this, Reported(this, handler));
         return action;
     };
     const auto separator = [](QMenu* menu, const char* name) {

@@ -11,6 +11,7 @@
 #include "imaging/TurboImg.h"
 #include "model/KavroUtils.h"
 #include "platform/Dialogs.h"
+#include "platform/KavroApplication.h"
 
 namespace {
 constexpr int PreviewBox = 120;
@@ -35,7 +36,7 @@ TForm35::TForm35(QWidget* parent) : QDialog(parent) {
         NewRadioButton(this, "RadioButton3", QStringLiteral("両方のファイルを保存する"), {37, 202});
     RadioButton1->setChecked(true);
     for (QRadioButton* button : {RadioButton1, RadioButton2, RadioButton3}) {
-        connect(button, &QRadioButton::clicked, this, &TForm35::RadioButtonClick);
+        connect(button, &QRadioButton::clicked, this, Reported(this, &TForm35::RadioButtonClick));
     }
 
     TurboImage2 = NewPictureBox(this, "TurboImage2", QRect(64, 83, PreviewBox, PreviewBox));
@@ -51,8 +52,8 @@ TForm35::TForm35(QWidget* parent) : QDialog(parent) {
     Button1 = NewButton(this, "Button1", QStringLiteral("ＯＫ"), QRect(103, 290, 75, 25));
     Button2 = NewButton(this, "Button2", QStringLiteral("キャンセル"), QRect(187, 290, 75, 25));
     Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &TForm35::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, [this] { done(mrCancel); });
+    connect(Button1, &QPushButton::clicked, this, Reported(this, &TForm35::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, Reported([this] { done(mrCancel); }));
     RadioButtonClick();
 }
 

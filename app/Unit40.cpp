@@ -13,6 +13,7 @@
 #include "model/Importer.h"
 #include "model/KavroUtils.h"
 #include "platform/Dialogs.h"
+#include "platform/KavroApplication.h"
 #include "platform/WaitCursor.h"
 
 namespace {
@@ -43,7 +44,7 @@ TForm40::TForm40(QWidget* parent) : QDialog(parent) {
 
     Button3 = NewButton(this, "Button3", QStringLiteral("中止"), QRect(126, 373, 92, 27));
     SetPixelFont(Button3, 16);
-    connect(Button3, &QPushButton::clicked, this, &TForm40::Button3Click);
+    connect(Button3, &QPushButton::clicked, this, Reported(this, &TForm40::Button3Click));
 }
 
 void TForm40::showEvent(QShowEvent* event) {

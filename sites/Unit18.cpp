@@ -6,6 +6,7 @@
 
 #include "model/KavroUtils.h"
 #include "platform/Dialogs.h"
+#include "platform/KavroApplication.h"
 #include "sites/SiteForms.h"
 
 namespace {

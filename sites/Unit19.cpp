@@ -8,6 +8,7 @@
 #include "controls/ListView3.h"
 #include "model/KavroUtils.h"
 #include "platform/Dialogs.h"
+#include "platform/KavroApplication.h"
 #include "sites/SiteForms.h"
 
 TForm19::TForm19(QWidget* parent) : QDialog(parent) {
@@ -57,8 +58,8 @@ void TForm19::CreateControls() {
     buttons->addStretch(1);
     layout->addWidget(Panel1);
 
-    connect(Button2, &QPushButton::clicked, this, &TForm19::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Button2, &QPushButton::clicked, this, Reported(this, &TForm19::Button2Click));
+    connect(Button3, &QPushButton::clicked, this, Reported([this] { reject(); }));
 }
 
 void TForm19::showEvent(QShowEvent* event) {

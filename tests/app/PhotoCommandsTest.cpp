@@ -313,6 +313,34 @@ TEST_F(PhotoCommandsTest, StepToAPhotoThatCannotBeShownIsReportedOnce) {
 }
 
 TEST_F(PhotoCommandsTest, TurnRefreshesTheAlbumRow) {
+// A handler that fails ends its action with one box; the exception does not leave the slot (a
+// button's click() emits its signal straight to the slot, past notify()), and the window goes on.
+TEST_F(PhotoCommandsTest, FailingHandlerIsReportedOnceAndTheWindowGoesOn) {
+    AddPhoto(QStringLiteral("a.JPG"));
+    AddPhoto(QStringLiteral("b.JPG"));
+    TForm31& form = Start();
+    Folder.WriteFile(QStringLiteral("data/photo/20240501/reduce/a.JPG"), "broken");
+    const std::function<void()> clicks[] = {
+        [&] { form.BitBtn2->click(); },
+        [&] { QTest::mouseClick(form.BitBtn2, Qt::LeftButton); },
+    };
+    for (const auto& click : clicks) {
+        Dialogs.ClearMessages();
+        Select(QStringLiteral("a.JPG"));
+        EXPECT_NO_THROW(click());
+        ASSERT_EQ(Dialogs.Messages().size(), 1);
+        EXPECT_FALSE(Dialogs.MessageTexts().front().isEmpty());
+        EXPECT_FALSE(Viewer.isVisible());
+
+        Select(QStringLiteral("b.JPG"));
+        click();
+        EXPECT_TRUE(Viewer.isVisible());
+        EXPECT_EQ(Viewer.TurboImage1->Picture().Size(), QSize(60, 45));
+        EXPECT_EQ(Dialogs.Messages().size(), 1);
+        Viewer.close();
+    }
+}
+
     AddPhoto(QStringLiteral("a.JPG"), 600, 450);
     TForm31& form = Start();
     View();
