@@ -460,7 +460,7 @@ void TForm31::BitBtn5Click() {
         importWindow.SaveDir = CurrentDir;
         importWindow.PhotoDirList = PhotoDirList.get();
         importWindow.FileList = files;
-        importWindow.exec();
+        Dialogs::ExecModal(importWindow);
         dateDirName = importWindow.DateDirName;
         failure = importWindow.Failure();
     }
@@ -477,7 +477,7 @@ void TForm31::BitBtn9Click() {
         TForm33 settings(this);
         settings.PhotoSetting = PhotoSetting.get();
         settings.SaveDirList = SaveDirList.get();
-        settings.exec();
+        Dialogs::ExecModal(settings);
     }
     // The folder list may have changed under the combo: fill it anew and keep the chosen entry
     // where it still exists. The album is reloaded either way.

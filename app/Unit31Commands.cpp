@@ -77,7 +77,7 @@ void TForm31::BitBtn8Click() {
         TForm38 dialog(this, this);
         dialog.Photo = photo;
         dialog.TagList = TagList.get();
-        if (dialog.exec() != TForm38::mrOk)
+        if (Dialogs::ExecModal(dialog) != TForm38::mrOk)
             return;
     }
     if (TPhotoTag* entry = PhotoTagList->Find(photo->Folder, photo->FileName))
@@ -98,7 +98,7 @@ void TForm31::BitBtn10Click() {
     {
         TForm37 dialog(this, this);
         dialog.Photo = photo;
-        if (dialog.exec() != TForm37::mrYes)
+        if (Dialogs::ExecModal(dialog) != TForm37::mrYes)
             return;
     }
     DeletePhoto(photo);

@@ -211,7 +211,7 @@ void TForm32::Del1Click() {
     {
         TForm37 dialog(this, Form31);
         dialog.Photo = CurrentPhoto;
-        if (dialog.exec() != TForm37::mrYes)
+        if (Dialogs::ExecModal(dialog) != TForm37::mrYes)
             return;
     }
     if (!Form31)

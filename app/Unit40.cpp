@@ -157,7 +157,7 @@ TForm40::TConflictAnswer TForm40::AskAboutConflict(const QString& path, const QS
     TForm35 dialog(this);
     dialog.SourcePath = path;
     dialog.DestPath = destPath;
-    switch (dialog.exec()) {
+    switch (Dialogs::ExecModal(dialog)) {
         case TForm35::mrYes:
             return TConflictAnswer::Replace;
         case TForm35::mrOk:
