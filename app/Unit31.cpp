@@ -21,6 +21,7 @@
 #include "app/Unit40.h"
 #include "app/Unit41.h"
 #include "app/WebBrowser.h"
+#include "controls/FormControls.h"
 #include "controls/StringGrid1.h"
 #include "controls/WindowPlacement.h"
 #include "platform/Dialogs.h"
@@ -130,10 +131,8 @@ void TForm31::CreateFavouritesTab() {
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(4);
     const auto addButton = [&](const char* name, const QString& caption) {
-        auto* button = new QPushButton(caption, TabSheet6);
-        button->setObjectName(QString::fromLatin1(name));
+        QPushButton* button = NewButton(TabSheet6, name, caption, QRect(0, 0, 50, 23));
         button->setFixedSize(50, 23);
-        button->setAutoDefault(false);
         buttons->addWidget(button);
         return button;
     };
@@ -489,12 +488,9 @@ void TForm31::BitBtn9Click() {
 
 void SelectComboText(const QString& text, QComboBox* combo) {
     const QSignalBlocker blocker(combo);
-    for (int i = 0; i < combo->count(); ++i) {
-        if (combo->itemText(i) == text) {
-            combo->setCurrentIndex(i);
-            return;
-        }
-    }
-    if (combo->count() > 0)
+    const int found = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found >= 0)
+        combo->setCurrentIndex(found);
+    else if (combo->count() > 0)
         combo->setCurrentIndex(0);
 }

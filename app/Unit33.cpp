@@ -142,9 +142,8 @@ Sujiin* TForm33::NewSizeBox(const char* name, const QRect& geometry) {
 
 void TForm33::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (FShown)
+    if (!FirstShow(this))
         return;
-    FShown = true;
     CentreOnParent(this);
     FormShow();
 }

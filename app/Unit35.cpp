@@ -14,8 +14,16 @@
 #include "platform/KavroApplication.h"
 
 namespace {
+
 constexpr int PreviewBox = 120;
+
+// The extension with its dot ("IMG_0001.JPG" gives ".JPG"), or empty.
+QString DottedSuffix(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.isEmpty() ? suffix : u'.' + suffix;
 }
+
+}  // namespace
 
 TForm35::TForm35(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form35"));
@@ -59,9 +67,8 @@ TForm35::TForm35(QWidget* parent) : QDialog(parent) {
 
 void TForm35::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (FShown)
+    if (!FirstShow(this))
         return;
-    FShown = true;
     CentreOnParent(this);
     FormShow();
 }
@@ -69,8 +76,8 @@ void TForm35::showEvent(QShowEvent* event) {
 void TForm35::FormShow() {
     ShowPicture(SourcePath, TurboImage2);
     ShowPicture(DestPath, TurboImage1);
-    Edit1->setText(FileBaseName(DestPath));
-    Label2->setText(FileExtension(QFileInfo(SourcePath).fileName()));
+    Edit1->setText(QFileInfo(DestPath).completeBaseName());
+    Label2->setText(DottedSuffix(SourcePath));
     RadioButtonClick();
 }
 
@@ -111,7 +118,7 @@ void TForm35::Button1Click() {
         RefuseName(QStringLiteral("変更するファイル名を入力してください。"));
         return;
     }
-    const QString name = Edit1->text() + FileExtension(QFileInfo(DestPath).fileName());
+    const QString name = Edit1->text() + DottedSuffix(DestPath);
     if (!IsStorableName(name)) {
         RefuseName(QStringLiteral("ファイル名に使用できない文字が含まれています。"));
         return;
@@ -128,15 +135,4 @@ void TForm35::Button1Click() {
 void TForm35::RefuseName(const QString& message) {
     Dialogs::ShowMessage(message);
     Edit1->setFocus();
-}
-
-QString FileExtension(const QString& fileName) {
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    return dot < 0 ? QString() : fileName.mid(dot);
-}
-
-QString FileBaseName(const QString& path) {
-    const QString fileName = QFileInfo(path).fileName();
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    return dot < 0 ? fileName : fileName.left(dot);
 }

@@ -34,9 +34,8 @@ TForm37::TForm37(QWidget* parent, QWidget* centreOn) : QDialog(parent), FCentreO
 
 void TForm37::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (FShown)
+    if (!FirstShow(this))
         return;
-    FShown = true;
     CentreOnWindow(this, FCentreOn);
     FormShow();
 }

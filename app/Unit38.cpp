@@ -57,9 +57,8 @@ TForm38::TForm38(QWidget* parent, QWidget* centreOn) : QDialog(parent), FCentreO
 
 void TForm38::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (FShown)
+    if (!FirstShow(this))
         return;
-    FShown = true;
     CentreOnWindow(this, FCentreOn);
     FormShow();
     Edit1->setFocus();

@@ -49,9 +49,8 @@ TForm40::TForm40(QWidget* parent) : QDialog(parent) {
 
 void TForm40::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (FStarted)
+    if (!FirstShow(this))
         return;
-    FStarted = true;
     CentreOnParent(this);
     AskForFrameWithoutButtons(this);
     // Runs once the modal loop is going, so that the window is on screen and "中止" can be used.

@@ -48,8 +48,8 @@ void TForm19::CreateControls() {
     auto* buttons = new QHBoxLayout(Panel1);
     buttons->setContentsMargins(0, 8, 0, 8);
     buttons->setSpacing(8);
-    Button2 = NewSiteButton(Panel1, "Button2", QStringLiteral("OK"), QRect(0, 0, 75, 25));
-    Button3 = NewSiteButton(Panel1, "Button3", QStringLiteral("キャンセル"), QRect(0, 0, 75, 25));
+    Button2 = NewButton(Panel1, "Button2", QStringLiteral("OK"), QRect(0, 0, 75, 25));
+    Button3 = NewButton(Panel1, "Button3", QStringLiteral("キャンセル"), QRect(0, 0, 75, 25));
     for (QPushButton* button : {Button2, Button3})
         button->setFixedSize(75, 25);
     buttons->addStretch(1);
