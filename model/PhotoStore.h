@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringView>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -33,10 +35,50 @@ QString StoreFolderOf(const QString& storePath);
 // Whether a stored entry is kept on loading: both names are safe and the photo's reduced copy,
 // saveDir + folder + "/reduce/" + fileName, exists (something other than a folder, links
 // followed).
-bool HasReducedCopy(const QString& saveDir, const QString& folder, const QString& fileName);
+//
+// A store names thousands of photos, and asking the file system about each costs a system call
+// and a path walk apiece. A folder that many entries name (measured against the size of its
+// "reduce/") is therefore read once, and its entries are answered from the names it holds; a
+// name it does not hold is still asked about, so that a file system that matches names in its
+// own way (letter case on some) answers as it would have.
+class TReducedCopies {
+public:
+    explicit TReducedCopies(QString saveDir) : FSaveDir(std::move(saveDir)) {}
 
-// A photo's key: (dated folder name, file name), compared exactly.
-using TPhotoKey = std::pair<QString, QString>;
+    // Announces an entry of the folder that Exists will be asked about.
+    void Expect(const QString& folder) { ++FFolders[folder].Expected; }
+    bool Exists(const QString& folder, const QString& fileName);
+
+private:
+    struct TFolder {
+        qsizetype Expected = 0;
+        bool Decided = false;
+        bool Missing = false;
+        bool Listed = false;
+        QSet<QString> Files;  // the names of the files of "reduce/"
+    };
+    void Decide(const QString& reduceDir, TFolder& folder) const;
+
+    QString FSaveDir;
+    QHash<QString, TFolder> FFolders;
+};
+
+// A photo's key, (dated folder name, file name), as views of texts held elsewhere: of an entry's
+// own Folder and FileName in an index, of the caller's texts in a lookup. Compared exactly.
+struct TPhotoKey {
+    QStringView Folder;
+    QStringView FileName;
+
+    friend bool operator==(const TPhotoKey& a, const TPhotoKey& b) {
+        return a.FileName == b.FileName && a.Folder == b.Folder;
+    }
+};
+
+struct TPhotoKeyHash {
+    size_t operator()(const TPhotoKey& key) const noexcept {
+        return qHashMulti(QHashSeed::globalSeed(), key.Folder, key.FileName);
+    }
+};
 
 // An ordered list that owns its entries, each with the fields Folder and FileName. Keys are not
 // unique: Find and Remove act on the first entry of a key in list order. An index from each key
@@ -62,10 +104,11 @@ public:
 
     // The first entry with this key, or null.
     T* Find(QStringView folder, QStringView fileName) const {
-        return FIndex.value(TPhotoKey(folder.toString(), fileName.toString()), nullptr);
+        const auto found = FIndex.find(TPhotoKey{folder, fileName});
+        return found == FIndex.end() ? nullptr : found->second.First;
     }
     bool Contains(QStringView folder, QStringView fileName) const {
-        return Find(folder, fileName) != nullptr;
+        return FIndex.find(TPhotoKey{folder, fileName}) != FIndex.end();
     }
 
     // Frees the first entry with this key; nothing happens when there is none.
@@ -76,13 +119,18 @@ public:
 
     void Delete(qsizetype index) {
         const T* entry = Items(index);
-        const TPhotoKey key = KeyOf(*entry);
-        if (FIndex.value(key) == entry) {
-            FIndex.remove(key);
-            // The key's next entry in list order becomes its first.
-            for (qsizetype i = index + 1; i < Count(); ++i) {
-                if (KeyOf(*Items(i)) == key) {
-                    FIndex.insert(key, Items(i));
+        const auto found = FIndex.find(KeyOf(*entry));
+        if (found->second.First != entry) {
+            --found->second.Count;
+        } else {
+            const qsizetype left = found->second.Count - 1;
+            FIndex.erase(found);
+            // The key's next entry in list order becomes its first; the index's key then views
+            // that entry's texts.
+            for (qsizetype i = index + 1; left > 0 && i < Count(); ++i) {
+                T* next = Items(i);
+                if (next->Folder == entry->Folder && next->FileName == entry->FileName) {
+                    FIndex.emplace(KeyOf(*next), TSlot{next, left});
                     break;
                 }
             }
@@ -110,15 +158,26 @@ protected:
         try {
             TXmlDocument document;
             document.Load(path);
-            for (const TXmlNode& node : document.SelectNodes(elementPath))
-                read.push_back(make(node));
+            const QList<TXmlNode> nodes = document.SelectNodes(elementPath);
+            read.reserve(size_t(nodes.size()));
+            // Entries of one dated folder share its name's text: a lookup that compares folder
+            // names then finds the text already in the cache.
+            QSet<QString> folders;
+            for (const TXmlNode& node : nodes) {
+                std::unique_ptr<T> entry = make(node);
+                entry->Folder = *folders.insert(entry->Folder);
+                read.push_back(std::move(entry));
+            }
         } catch (const std::exception&) {
             whole = false;
         }
         try {
-            const QString saveDir = StoreFolderOf(path);
+            TReducedCopies copies(StoreFolderOf(path));
+            for (const auto& entry : read)
+                copies.Expect(entry->Folder);
+            Reserve(qsizetype(read.size()));
             for (auto& entry : read) {
-                if (HasReducedCopy(saveDir, entry->Folder, entry->FileName))
+                if (copies.Exists(entry->Folder, entry->FileName))
                     Append(std::move(entry));
             }
         } catch (const std::exception&) {
@@ -157,15 +216,22 @@ protected:
     // Appends the entry at the end of the list.
     T* Append(std::unique_ptr<T> entry) {
         T* added = TBase::Add(std::move(entry));
-        const TPhotoKey key = KeyOf(*added);
-        if (!FIndex.contains(key))
-            FIndex.insert(key, added);
+        ++FIndex.try_emplace(KeyOf(*added), TSlot{added, 0}).first->second.Count;
         return added;
+    }
+    void Reserve(qsizetype count) {
+        TBase::Reserve(count);
+        FIndex.reserve(size_t(count));
     }
 
 private:
-    static TPhotoKey KeyOf(const T& entry) { return TPhotoKey(entry.Folder, entry.FileName); }
+    // The first entry of a key in list order and the number of entries with it.
+    struct TSlot {
+        T* First;
+        qsizetype Count;
+    };
+    static TPhotoKey KeyOf(const T& entry) { return TPhotoKey{entry.Folder, entry.FileName}; }
 
-    // The first entry of each key in list order.
-    QHash<TPhotoKey, T*> FIndex;
+    // Keyed by views of the first entry's own texts, which never change while it is listed.
+    std::unordered_map<TPhotoKey, TSlot, TPhotoKeyHash> FIndex;
 };

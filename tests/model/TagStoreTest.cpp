@@ -148,12 +148,16 @@ TEST(PhotoTagList, LoadingDropsEntriesWithoutReducedCopyOrWithUnsafeNames) {
     EXPECT_TRUE(dialogs.Messages().isEmpty());
 }
 
-TEST(PhotoTagList, LoadingKeepsExactlyTheEntriesWhoseCopyIsAFile) {
+// The same answers whether the folder's entries are few (each copy asked about) or many (the
+// folder read once).
+class ReducedCopyTable : public ::testing::TestWithParam<int> {};
+
+TEST_P(ReducedCopyTable, KeepsExactlyTheEntriesWhoseCopyIsAFile) {
     TTestFolder folder;
     const QString reduce = folder.MakeDir(QStringLiteral("d/reduce")) + u'/';
     QByteArray entries;
     QStringList kept;
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < GetParam(); ++i) {
         const QString name = QStringLiteral("p%1.JPG").arg(i);
         entries += TagElement("d", name.toUtf8(), "t");
         if (i % 3 != 0) {
@@ -175,6 +179,8 @@ TEST(PhotoTagList, LoadingKeepsExactlyTheEntriesWhoseCopyIsAFile) {
     list.LoadFromFile(folder.FilePath(QStringLiteral("tag.xml")));
     EXPECT_EQ(Keys(list), kept);
 }
+
+INSTANTIATE_TEST_SUITE_P(EntriesPerFolder, ReducedCopyTable, ::testing::Values(2, 90));
 
 TEST(PhotoTagList, MissingChildrenGiveEmptyTextsAndOtherContentIsIgnored) {
     TTestFolder folder;
