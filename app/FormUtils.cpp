@@ -7,40 +7,12 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <algorithm>
 #include <cstdlib>
 
 #include "imaging/TurboImg.h"
 #include "model/KavroUtils.h"
-
-QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption, QPoint place) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->move(place);
-    label->adjustSize();
-    return label;
-}
-
-QRadioButton* NewRadioButton(QWidget* parent, const char* name, const QString& caption,
-                             QPoint place) {
-    auto* button = new QRadioButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->move(place);
-    button->adjustSize();
-    return button;
-}
-
-QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption,
-                       const QRect& geometry) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
 
 TTurboImage* NewPictureBox(QWidget* parent, const char* name, const QRect& geometry) {
     auto* box = new TTurboImage(parent);

@@ -5,21 +5,15 @@
 #include <QRect>
 #include <QString>
 
+#include "controls/FormControls.h"
 #include "controls/WindowPlacement.h"
 
 class QLabel;
-class QPushButton;
-class QRadioButton;
 class QWidget;
 class TBitmap;
 class TTurboImage;
 
-// Small helpers for windows built in code: each control gets its objectName, caption and place.
-QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption, QPoint place);
-QRadioButton* NewRadioButton(QWidget* parent, const char* name, const QString& caption,
-                             QPoint place);
-QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption,
-                       const QRect& geometry);
+// The main program's picture box, made like the other controls (FormControls.h).
 TTurboImage* NewPictureBox(QWidget* parent, const char* name, const QRect& geometry);
 
 // Where a picture of the given size goes in a box: at its own size when it fits, else shrunk to

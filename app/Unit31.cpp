@@ -21,6 +21,7 @@
 #include "app/Unit40.h"
 #include "app/Unit41.h"
 #include "app/WebBrowser.h"
+#include "controls/FormControls.h"
 #include "controls/StringGrid1.h"
 #include "controls/WindowPlacement.h"
 #include "platform/Dialogs.h"
@@ -89,7 +90,8 @@ void TForm31::CreateControls() {
     ConnectPhotoCommands();
     CreateWebTabs();
     CreateFavouritesTab();
-    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm31::PageControl1Change);
+    connect(PageControl1, &QTabWidget::currentChanged, this,
+            Reported(this, &TForm31::PageControl1Change));
 }
 
 void TForm31::CreateWebTabs() {
@@ -129,10 +131,8 @@ void TForm31::CreateFavouritesTab() {
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(4);
     const auto addButton = [&](const char* name, const QString& caption) {
-        auto* button = new QPushButton(caption, TabSheet6);
-        button->setObjectName(QString::fromLatin1(name));
+        QPushButton* button = NewButton(TabSheet6, name, caption, QRect(0, 0, 50, 23));
         button->setFixedSize(50, 23);
-        button->setAutoDefault(false);
         buttons->addWidget(button);
         return button;
     };
@@ -141,9 +141,9 @@ void TForm31::CreateFavouritesTab() {
     Button28 = addButton("Button28", QStringLiteral("削除"));
     buttons->addStretch(1);
     layout->addLayout(buttons);
-    connect(Button26, &QPushButton::clicked, this, &TForm31::Button26Click);
-    connect(Button27, &QPushButton::clicked, this, &TForm31::Button27Click);
-    connect(Button28, &QPushButton::clicked, this, &TForm31::Button28Click);
+    connect(Button26, &QPushButton::clicked, this, Reported(this, &TForm31::Button26Click));
+    connect(Button27, &QPushButton::clicked, this, Reported(this, &TForm31::Button27Click));
+    connect(Button28, &QPushButton::clicked, this, Reported(this, &TForm31::Button28Click));
 }
 
 void TForm31::PageControl1Change(int index) {
@@ -181,7 +181,7 @@ void TForm31::CreateAlbumHeader() {
     ComboBox2->setGeometry(Label3->geometry().right() + 3, ComboTop, ComboDesignWidth, 24);
     ComboBox2->setMinimumWidth(100);
     Label3->setBuddy(ComboBox2);
-    connect(ComboBox2, &QComboBox::activated, this, &TForm31::ComboBox2Change);
+    connect(ComboBox2, &QComboBox::activated, this, Reported(this, &TForm31::ComboBox2Change));
 
     BitBtn5 = CreateIconButton("BitBtn5", QStringLiteral("写真を取り込む"),
                                QStringLiteral(":/icons/import.png"));
@@ -189,9 +189,9 @@ void TForm31::CreateAlbumHeader() {
         CreateIconButton("BitBtn9", QStringLiteral("設定"), QStringLiteral(":/icons/settings.png"));
     BitBtn1 =
         CreateIconButton("BitBtn1", QStringLiteral("ヘルプ"), QStringLiteral(":/icons/help.png"));
-    connect(BitBtn5, &QToolButton::clicked, this, &TForm31::BitBtn5Click);
-    connect(BitBtn9, &QToolButton::clicked, this, &TForm31::BitBtn9Click);
-    connect(BitBtn1, &QToolButton::clicked, this, &TForm31::BitBtn1Click);
+    connect(BitBtn5, &QToolButton::clicked, this, Reported(this, &TForm31::BitBtn5Click));
+    connect(BitBtn9, &QToolButton::clicked, this, Reported(this, &TForm31::BitBtn9Click));
+    connect(BitBtn1, &QToolButton::clicked, this, Reported(this, &TForm31::BitBtn1Click));
     BitBtn1->setFocusPolicy(Qt::NoFocus);
     TabSheet2->installEventFilter(this);
     ArrangeAlbumHeader();
@@ -452,7 +452,7 @@ void TForm31::BitBtn5Click() {
         importWindow.SaveDir = Album->CurrentDir();
         importWindow.PhotoDirList = &Album->PhotoDirList();
         importWindow.FileList = files;
-        importWindow.exec();
+        Dialogs::ExecModal(importWindow);
         dateDirName = importWindow.DateDirName;
         failure = importWindow.Failure();
     }
@@ -469,7 +469,7 @@ void TForm31::BitBtn9Click() {
         TForm33 settings(this);
         settings.PhotoSetting = PhotoSetting.get();
         settings.SaveDirList = SaveDirList.get();
-        settings.exec();
+        Dialogs::ExecModal(settings);
     }
     // The folder list may have changed under the combo: fill it anew and keep the chosen entry
     // where it still exists. The album is reloaded either way.
@@ -481,12 +481,9 @@ void TForm31::BitBtn9Click() {
 
 void SelectComboText(const QString& text, QComboBox* combo) {
     const QSignalBlocker blocker(combo);
-    for (int i = 0; i < combo->count(); ++i) {
-        if (combo->itemText(i) == text) {
-            combo->setCurrentIndex(i);
-            return;
-        }
-    }
-    if (combo->count() > 0)
+    const int found = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found >= 0)
+        combo->setCurrentIndex(found);
+    else if (combo->count() > 0)
         combo->setCurrentIndex(0);
 }

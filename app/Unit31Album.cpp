@@ -98,7 +98,7 @@ void TForm31::CreateAlbumPage() {
         {QStringLiteral("写真リスト"), QStringLiteral("タグ"), QStringLiteral("お気に入り")});
     ComboBox3->setCurrentIndex(0);
     ComboBox3->setGeometry(3, 46, 145, ComboBox3->sizeHint().height());
-    connect(ComboBox3, &QComboBox::activated, this, &TForm31::ComboBox3Change);
+    connect(ComboBox3, &QComboBox::activated, this, Reported(this, &TForm31::ComboBox3Change));
 
     ComboBox1 = new QComboBox(TabSheet2);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
@@ -113,7 +113,7 @@ void TForm31::CreateAlbumPage() {
                           ->sizeFromContents(QStyle::CT_ComboBox, &option, caption, ComboBox1)
                           .width();
     ComboBox1->setGeometry(154, 46, std::max(174, width), ComboBox3->height());
-    connect(ComboBox1, &QComboBox::activated, this, &TForm31::ComboBox1Change);
+    connect(ComboBox1, &QComboBox::activated, this, Reported(this, &TForm31::ComboBox1Change));
 
     BitBtn2 = CreateIconButton("BitBtn2", QStringLiteral("写真を表示"),
                                QStringLiteral(":/icons/magnifier.png"));
@@ -166,12 +166,13 @@ void TForm31::CreateAlbumPage() {
     N1->setObjectName(QStringLiteral("N1"));
     N2 = PopupActionBar1->addAction(QStringLiteral("ファイル名をコピー（縮小）"));
     N2->setObjectName(QStringLiteral("N2"));
-    connect(N1, &QAction::triggered, this, &TForm31::N1Click);
-    connect(N2, &QAction::triggered, this, &TForm31::N2Click);
-    connect(PopupActionBar1, &QMenu::aboutToShow, this, &TForm31::PopupActionBar1Popup);
+    connect(N1, &QAction::triggered, this, Reported(this, &TForm31::N1Click));
+    connect(N2, &QAction::triggered, this, Reported(this, &TForm31::N2Click));
+    connect(PopupActionBar1, &QMenu::aboutToShow, this,
+            Reported(this, &TForm31::PopupActionBar1Popup));
     StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(StringGrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        PopupActionBar1->popup(StringGrid1->viewport()->mapToGlobal(at));
+        RunReported([&] { PopupActionBar1->popup(StringGrid1->viewport()->mapToGlobal(at)); });
     });
 
     ArrangeAlbumPage();

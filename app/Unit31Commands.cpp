@@ -14,11 +14,11 @@
 #include "platform/KavroApplication.h"
 
 void TForm31::ConnectPhotoCommands() {
-    connect(BitBtn2, &QToolButton::clicked, this, &TForm31::BitBtn2Click);
-    connect(BitBtn7, &QToolButton::clicked, this, [this] { BitBtnClick(BitBtn7); });
-    connect(BitBtn4, &QToolButton::clicked, this, [this] { BitBtnClick(BitBtn4); });
-    connect(BitBtn8, &QToolButton::clicked, this, &TForm31::BitBtn8Click);
-    connect(BitBtn10, &QToolButton::clicked, this, &TForm31::BitBtn10Click);
+    connect(BitBtn2, &QToolButton::clicked, this, Reported(this, &TForm31::BitBtn2Click));
+    connect(BitBtn7, &QToolButton::clicked, this, Reported([this] { BitBtnClick(BitBtn7); }));
+    connect(BitBtn4, &QToolButton::clicked, this, Reported([this] { BitBtnClick(BitBtn4); }));
+    connect(BitBtn8, &QToolButton::clicked, this, Reported(this, &TForm31::BitBtn8Click));
+    connect(BitBtn10, &QToolButton::clicked, this, Reported(this, &TForm31::BitBtn10Click));
 }
 
 bool TForm31::PhotoChosen(const QString& message) {
@@ -62,7 +62,7 @@ void TForm31::BitBtn8Click() {
         TForm38 dialog(this, this);
         dialog.Photo = photo;
         dialog.TagList = &Album->TagList();
-        if (dialog.exec() != TForm38::mrOk)
+        if (Dialogs::ExecModal(dialog) != TForm38::mrOk)
             return;
     }
     // The dialog has put the edited text into the photo; the album keeps it in the store.
@@ -80,7 +80,7 @@ void TForm31::BitBtn10Click() {
     {
         TForm37 dialog(this, this);
         dialog.Photo = photo;
-        if (dialog.exec() != TForm37::mrYes)
+        if (Dialogs::ExecModal(dialog) != TForm37::mrYes)
             return;
     }
     DeletePhoto(photo);

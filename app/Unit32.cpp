@@ -14,6 +14,8 @@
 #include "app/ViewerAlbum.h"
 #include "imaging/TurboImg.h"
 #include "model/KavroUtils.h"
+#include "platform/Dialogs.h"
+#include "platform/KavroApplication.h"
 #include "platform/WaitCursor.h"
 
 namespace {
@@ -54,7 +56,7 @@ void TForm32::CreateMenu() {
                              void (TForm32::*handler)()) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, handler);
+        connect(action, &QAction::triggered, this, Reported(this, handler));
         return action;
     };
     const auto separator = [](QMenu* menu, const char* name) {
@@ -210,7 +212,7 @@ void TForm32::Del1Click() {
     {
         TForm37 dialog(this, AlbumPage ? AlbumPage->AlbumWindow() : nullptr);
         dialog.Photo = CurrentPhoto;
-        if (dialog.exec() != TForm37::mrYes)
+        if (Dialogs::ExecModal(dialog) != TForm37::mrYes)
             return;
     }
     if (!AlbumPage)

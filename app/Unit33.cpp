@@ -61,7 +61,7 @@ TForm33::TForm33(QWidget* parent) : QDialog(parent) {
     CreateSizeControls();
 
     Button3 = NewButton(this, "Button3", QStringLiteral("閉じる"), QRect(400, 332, 88, 27));
-    connect(Button3, &QPushButton::clicked, this, &TForm33::Button3Click);
+    connect(Button3, &QPushButton::clicked, this, Reported(this, &TForm33::Button3Click));
 
     QWidget::setTabOrder(Sujiin2, Sujiin3);
     QWidget::setTabOrder(Sujiin3, Button3);
@@ -102,10 +102,10 @@ void TForm33::CreateFolderControls() {
                   QRect(ButtonLeft, bottom - 2 * ButtonHeight - 6, ButtonWidth, ButtonHeight));
     Button1 = NewButton(this, "Button1", QStringLiteral("▼"),
                         QRect(ButtonLeft, bottom - ButtonHeight, ButtonWidth, ButtonHeight));
-    connect(Button4, &QPushButton::clicked, this, &TForm33::Button4Click);
-    connect(Button5, &QPushButton::clicked, this, &TForm33::Button5Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm33::Button2Click);
-    connect(Button1, &QPushButton::clicked, this, &TForm33::Button1Click);
+    connect(Button4, &QPushButton::clicked, this, Reported(this, &TForm33::Button4Click));
+    connect(Button5, &QPushButton::clicked, this, Reported(this, &TForm33::Button5Click));
+    connect(Button2, &QPushButton::clicked, this, Reported(this, &TForm33::Button2Click));
+    connect(Button1, &QPushButton::clicked, this, Reported(this, &TForm33::Button1Click));
 }
 
 void TForm33::CreateSizeControls() {
@@ -142,9 +142,8 @@ Sujiin* TForm33::NewSizeBox(const char* name, const QRect& geometry) {
 
 void TForm33::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (FShown)
+    if (!FirstShow(this))
         return;
-    FShown = true;
     CentreOnParent(this);
     FormShow();
 }

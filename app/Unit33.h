@@ -63,8 +63,6 @@ private:
     Sujiin* NewSizeBox(const char* name, const QRect& geometry);
     void MoveSelected(int step);
     bool CheckSize(Sujiin* box, const QString& message);
-
-    bool FShown = false;
 };
 
 // A reduce size as the dialog checks it: the decimal value of the text, 0 when it is none.

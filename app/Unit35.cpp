@@ -12,10 +12,19 @@
 #include "imaging/TurboImg.h"
 #include "model/KavroUtils.h"
 #include "platform/Dialogs.h"
+#include "platform/KavroApplication.h"
 
 namespace {
+
 constexpr int PreviewBox = 120;
+
+// The extension with its dot ("IMG_0001.JPG" gives ".JPG"), or empty.
+QString DottedSuffix(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.isEmpty() ? suffix : u'.' + suffix;
 }
+
+}  // namespace
 
 TForm35::TForm35(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form35"));
@@ -36,7 +45,7 @@ TForm35::TForm35(QWidget* parent) : QDialog(parent) {
         NewRadioButton(this, "RadioButton3", QStringLiteral("両方のファイルを保存する"), {37, 202});
     RadioButton1->setChecked(true);
     for (QRadioButton* button : {RadioButton1, RadioButton2, RadioButton3}) {
-        connect(button, &QRadioButton::clicked, this, &TForm35::RadioButtonClick);
+        connect(button, &QRadioButton::clicked, this, Reported(this, &TForm35::RadioButtonClick));
     }
 
     TurboImage2 = NewPictureBox(this, "TurboImage2", QRect(64, 83, PreviewBox, PreviewBox));
@@ -52,16 +61,15 @@ TForm35::TForm35(QWidget* parent) : QDialog(parent) {
     Button1 = NewButton(this, "Button1", QStringLiteral("ＯＫ"), QRect(103, 290, 75, 25));
     Button2 = NewButton(this, "Button2", QStringLiteral("キャンセル"), QRect(187, 290, 75, 25));
     Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &TForm35::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, [this] { done(mrCancel); });
+    connect(Button1, &QPushButton::clicked, this, Reported(this, &TForm35::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, Reported([this] { done(mrCancel); }));
     RadioButtonClick();
 }
 
 void TForm35::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (FShown)
+    if (!FirstShow(this))
         return;
-    FShown = true;
     CentreOnParent(this);
     FormShow();
 }
@@ -69,8 +77,8 @@ void TForm35::showEvent(QShowEvent* event) {
 void TForm35::FormShow() {
     ShowPicture(SourcePath, TurboImage2);
     ShowPicture(DestPath, TurboImage1);
-    Edit1->setText(FileBaseName(DestPath));
-    Label2->setText(FileExtension(QFileInfo(SourcePath).fileName()));
+    Edit1->setText(QFileInfo(DestPath).completeBaseName());
+    Label2->setText(DottedSuffix(SourcePath));
     RadioButtonClick();
 }
 
@@ -111,7 +119,7 @@ void TForm35::Button1Click() {
         RefuseName(QStringLiteral("変更するファイル名を入力してください。"));
         return;
     }
-    const QString name = Edit1->text() + FileExtension(QFileInfo(DestPath).fileName());
+    const QString name = Edit1->text() + DottedSuffix(DestPath);
     if (!IsStorableName(name)) {
         RefuseName(QStringLiteral("ファイル名に使用できない文字が含まれています。"));
         return;
@@ -128,15 +136,4 @@ void TForm35::Button1Click() {
 void TForm35::RefuseName(const QString& message) {
     Dialogs::ShowMessage(message);
     Edit1->setFocus();
-}
-
-QString FileExtension(const QString& fileName) {
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    return dot < 0 ? QString() : fileName.mid(dot);
-}
-
-QString FileBaseName(const QString& path) {
-    const QString fileName = QFileInfo(path).fileName();
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    return dot < 0 ? fileName : fileName.left(dot);
 }

@@ -47,11 +47,4 @@ protected:
 private:
     void ShowPicture(const QString& path, TTurboImage* box);
     void RefuseName(const QString& message);
-
-    bool FShown = false;
 };
-
-// The extension of a file name with its dot ("IMG_0001.JPG" gives ".JPG"), or empty.
-QString FileExtension(const QString& fileName);
-// The file name without folder and extension.
-QString FileBaseName(const QString& path);

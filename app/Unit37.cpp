@@ -6,6 +6,7 @@
 #include "app/FormUtils.h"
 #include "imaging/TurboImg.h"
 #include "model/KavroUtils.h"
+#include "platform/KavroApplication.h"
 
 namespace {
 constexpr QRect ThumbnailBox(102, 51, 130, 130);
@@ -27,15 +28,14 @@ TForm37::TForm37(QWidget* parent, QWidget* centreOn) : QDialog(parent), FCentreO
     // Neither button is the default: Enter must never delete a photo by accident.
     Button1 = NewButton(this, "Button1", QStringLiteral("はい"), QRect(89, 202, 75, 25));
     Button2 = NewButton(this, "Button2", QStringLiteral("いいえ"), QRect(170, 202, 75, 25));
-    connect(Button1, &QPushButton::clicked, this, [this] { done(mrYes); });
-    connect(Button2, &QPushButton::clicked, this, [this] { done(mrCancel); });
+    connect(Button1, &QPushButton::clicked, this, Reported([this] { done(mrYes); }));
+    connect(Button2, &QPushButton::clicked, this, Reported([this] { done(mrCancel); }));
 }
 
 void TForm37::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (FShown)
+    if (!FirstShow(this))
         return;
-    FShown = true;
     CentreOnWindow(this, FCentreOn);
     FormShow();
 }

@@ -33,5 +33,4 @@ protected:
 
 private:
     QWidget* FCentreOn;
-    bool FShown = false;
 };

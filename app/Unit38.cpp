@@ -8,6 +8,7 @@
 #include "app/FormUtils.h"
 #include "imaging/TurboImg.h"
 #include "model/KavroUtils.h"
+#include "platform/KavroApplication.h"
 
 namespace {
 constexpr QRect ThumbnailBox(120, 24, 130, 130);
@@ -49,16 +50,15 @@ TForm38::TForm38(QWidget* parent, QWidget* centreOn) : QDialog(parent), FCentreO
     for (QWidget* passive : std::initializer_list<QWidget*>{TurboImage2, Label1, Label2})
         passive->setFocusPolicy(Qt::NoFocus);
 
-    connect(Button3, &QPushButton::clicked, this, &TForm38::Button3Click);
-    connect(Button1, &QPushButton::clicked, this, &TForm38::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, [this] { done(mrCancel); });
+    connect(Button3, &QPushButton::clicked, this, Reported(this, &TForm38::Button3Click));
+    connect(Button1, &QPushButton::clicked, this, Reported(this, &TForm38::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, Reported([this] { done(mrCancel); }));
 }
 
 void TForm38::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (FShown)
+    if (!FirstShow(this))
         return;
-    FShown = true;
     CentreOnWindow(this, FCentreOn);
     FormShow();
     Edit1->setFocus();

@@ -44,7 +44,6 @@ protected:
 
 private:
     QWidget* FCentreOn;
-    bool FShown = false;
 };
 
 // The text with every character removed that the tag store cannot keep in its file: control

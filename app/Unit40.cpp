@@ -14,6 +14,7 @@
 #include "model/Importer.h"
 #include "model/KavroUtils.h"
 #include "platform/Dialogs.h"
+#include "platform/KavroApplication.h"
 #include "platform/WaitCursor.h"
 
 namespace {
@@ -44,14 +45,13 @@ TForm40::TForm40(QWidget* parent) : QDialog(parent) {
 
     Button3 = NewButton(this, "Button3", QStringLiteral("中止"), QRect(126, 373, 92, 27));
     SetPixelFont(Button3, 16);
-    connect(Button3, &QPushButton::clicked, this, &TForm40::Button3Click);
+    connect(Button3, &QPushButton::clicked, this, Reported(this, &TForm40::Button3Click));
 }
 
 void TForm40::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (FStarted)
+    if (!FirstShow(this))
         return;
-    FStarted = true;
     CentreOnParent(this);
     AskForFrameWithoutButtons(this);
     // Runs once the modal loop is going, so that the window is on screen and "中止" can be used.
@@ -157,7 +157,7 @@ TForm40::TConflictAnswer TForm40::AskAboutConflict(const QString& path, const QS
     TForm35 dialog(this);
     dialog.SourcePath = path;
     dialog.DestPath = destPath;
-    switch (dialog.exec()) {
+    switch (Dialogs::ExecModal(dialog)) {
         case TForm35::mrYes:
             return TConflictAnswer::Replace;
         case TForm35::mrOk:

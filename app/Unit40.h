@@ -52,7 +52,6 @@ private:
     enum class TConflictAnswer { Replace, Rename, Skip, Cancel };
     TConflictAnswer AskAboutConflict(const QString& path, const QString& destPath, QString& name);
 
-    bool FStarted = false;
     bool FRunning = false;
     std::exception_ptr FFailure;
 };

@@ -8,6 +8,8 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineSettings>
 
+#include "platform/KavroApplication.h"
+
 namespace {
 
 TOpenUrlHandler& OpenUrlHandler() {
@@ -60,7 +62,7 @@ TSitePage::TSitePage(QObject* parent) : QWebEnginePage(parent) {
     settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     connect(this, &QWebEnginePage::featurePermissionRequested, this,
             [this](const QUrl& origin, Feature feature) {
-                setFeaturePermission(origin, feature, PermissionDeniedByUser);
+                RunReported([&] { setFeaturePermission(origin, feature, PermissionDeniedByUser); });
             });
 }
 
@@ -70,9 +72,10 @@ QWebEnginePage* TSitePage::createWindow(WebWindowType) {
 
 TWebBrowser::TWebBrowser(QWidget* parent) : QWebEngineView(parent) {
     setPage(new TSitePage(this));
-    connect(page(), &QWebEnginePage::loadingChanged, this, &TWebBrowser::LoadingChanged);
+    connect(page(), &QWebEnginePage::loadingChanged, this,
+            Reported(this, &TWebBrowser::LoadingChanged));
     connect(page(), &QWebEnginePage::renderProcessTerminated, this,
-            [this] { SetState(TReadyState::Complete); });
+            Reported([this] { SetState(TReadyState::Complete); }));
 }
 
 void TWebBrowser::LockDown() {

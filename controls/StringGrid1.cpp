@@ -12,6 +12,8 @@
 #include <limits>
 #include <vector>
 
+#include "platform/KavroApplication.h"
+
 namespace {
 
 // A text with its mnemonic marks taken out.
@@ -513,10 +515,12 @@ void TMyStringGrid::DoSelectCell(int col, int row) {
         OnSelectCell(col, row);
 }
 
+// Called through the selection model's signal: what the selection handler throws must not leave
+// the slot.
 void TMyStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
     if (current.isValid() && current.row() != previous.row())
-        DoSelectCell(current.column(), current.row());
+        RunReported([&] { DoSelectCell(current.column(), current.row()); });
 }
 
 void TMyStringGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {

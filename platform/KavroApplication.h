@@ -40,3 +40,10 @@ auto Reported(Receiver* receiver, void (Receiver::*handler)(Args...)) {
     return
         [receiver, handler](Args... args) { RunReported([&] { (receiver->*handler)(args...); }); };
 }
+
+// The same for a handler written in place that takes none of the signal's arguments.
+//     connect(Button2, &QPushButton::clicked, this, Reported([this] { done(mrCancel); }));
+template <class Handler>
+auto Reported(Handler handler) {
+    return [handler] { RunReported(handler); };
+}

@@ -1,29 +1,7 @@
 #include "sites/SiteForms.h"
 
-#include <QGuiApplication>
-#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPushButton>
-#include <QScreen>
-
-QLabel* NewSiteLabel(QWidget* parent, const char* name, const QString& caption,
-                     const QRect& geometry, int fontPixels) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(geometry);
-    SetPixelFont(label, fontPixels);
-    return label;
-}
-
-QPushButton* NewSiteButton(QWidget* parent, const char* name, const QString& caption,
-                           const QRect& geometry) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
 
 QList<QIcon> TickImages() {
     constexpr int Width = 16;

@@ -6,6 +6,7 @@
 
 #include "model/KavroUtils.h"
 #include "platform/Dialogs.h"
+#include "platform/KavroApplication.h"
 #include "sites/SiteForms.h"
 
 namespace {
@@ -31,15 +32,16 @@ void TForm18::CreateControls() {
     const auto addRow = [this](int top, const char* labelName, const QString& caption,
                                const char* boxName, const char* hintName, const QString& hint,
                                QLabel*& label, QLineEdit*& box, QLabel*& hintLabel) {
-        label = NewSiteLabel(this, labelName, caption, QRect(LabelLeft, top, 52, BoxHeight),
-                             FontPixels);
+        label = NewLabel(this, labelName, caption, QRect(LabelLeft, top, 52, BoxHeight));
+        SetPixelFont(label, FontPixels);
         box = new QLineEdit(this);
         box->setObjectName(QString::fromLatin1(boxName));
         box->setGeometry(BoxLeft, top, BoxWidth, BoxHeight);
         SetPixelFont(box, FontPixels);
         label->setBuddy(box);
-        hintLabel = NewSiteLabel(this, hintName, hint,
-                                 QRect(BoxLeft, top + BoxHeight + 2, BoxWidth, 18), FontPixels);
+        hintLabel =
+            NewLabel(this, hintName, hint, QRect(BoxLeft, top + BoxHeight + 2, BoxWidth, 18));
+        SetPixelFont(hintLabel, FontPixels);
         hintLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     };
     addRow(16, "Label2", QStringLiteral("名称"), "Edit1", "Label3",
@@ -54,10 +56,10 @@ void TForm18::CreateControls() {
     Edit3->setAttribute(Qt::WA_InputMethodEnabled, false);
     Edit3->setInputMethodHints(Qt::ImhUrlCharactersOnly | Qt::ImhNoPredictiveText);
 
-    Button1 = NewSiteButton(this, "Button1", QStringLiteral("OK"), QRect(262, 200, 75, 25));
-    Button2 = NewSiteButton(this, "Button2", QStringLiteral("キャンセル"), QRect(343, 200, 75, 25));
-    connect(Button1, &QPushButton::clicked, this, &TForm18::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TForm18::Button2Click);
+    Button1 = NewButton(this, "Button1", QStringLiteral("OK"), QRect(262, 200, 75, 25));
+    Button2 = NewButton(this, "Button2", QStringLiteral("キャンセル"), QRect(343, 200, 75, 25));
+    connect(Button1, &QPushButton::clicked, this, Reported(this, &TForm18::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, Reported(this, &TForm18::Button2Click));
     setTabOrder(Edit1, Edit3);
     setTabOrder(Edit3, Edit2);
     setTabOrder(Edit2, Button1);

@@ -8,6 +8,7 @@
 #include "controls/ListView3.h"
 #include "model/KavroUtils.h"
 #include "platform/Dialogs.h"
+#include "platform/KavroApplication.h"
 #include "sites/SiteForms.h"
 
 TForm19::TForm19(QWidget* parent) : QDialog(parent) {
@@ -47,8 +48,8 @@ void TForm19::CreateControls() {
     auto* buttons = new QHBoxLayout(Panel1);
     buttons->setContentsMargins(0, 8, 0, 8);
     buttons->setSpacing(8);
-    Button2 = NewSiteButton(Panel1, "Button2", QStringLiteral("OK"), QRect(0, 0, 75, 25));
-    Button3 = NewSiteButton(Panel1, "Button3", QStringLiteral("キャンセル"), QRect(0, 0, 75, 25));
+    Button2 = NewButton(Panel1, "Button2", QStringLiteral("OK"), QRect(0, 0, 75, 25));
+    Button3 = NewButton(Panel1, "Button3", QStringLiteral("キャンセル"), QRect(0, 0, 75, 25));
     for (QPushButton* button : {Button2, Button3})
         button->setFixedSize(75, 25);
     buttons->addStretch(1);
@@ -57,8 +58,8 @@ void TForm19::CreateControls() {
     buttons->addStretch(1);
     layout->addWidget(Panel1);
 
-    connect(Button2, &QPushButton::clicked, this, &TForm19::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Button2, &QPushButton::clicked, this, Reported(this, &TForm19::Button2Click));
+    connect(Button3, &QPushButton::clicked, this, Reported([this] { reject(); }));
 }
 
 void TForm19::showEvent(QShowEvent* event) {

@@ -42,6 +42,10 @@ int main(int argc, char** argv) {
         Bench::Die("bench_import", request.Text.toUtf8().constData());
         return Dialogs::TMsgResult::Ok;
     });
+    // Every import goes into a new folder: a name conflict that asks the user is a fault here.
+    Dialogs::SetModalHandler([](QDialog&) -> int {
+        Bench::Die("bench_import", "the import asked about a name conflict");
+    });
     QTemporaryDir folder;
     if (!folder.isValid())
         Bench::Die("bench_import", "no temporary folder");

@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include <QDialog>
 #include <QFile>
 #include <algorithm>
 #include <cstdio>
@@ -152,6 +153,7 @@ const int& CountMessages() {
         ++messages;
         return Dialogs::TMsgResult::Ok;
     });
+    Dialogs::SetModalHandler([](QDialog&) { return int(QDialog::Rejected); });
     return messages;
 }
 

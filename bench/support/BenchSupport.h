@@ -82,7 +82,9 @@ TRounds AlternateRounds(int rounds, const Floor& floor, const Subject& subject,
 void KeepFreedMemory();
 
 // Replaces the message boxes by a counter, so that a benchmark notices a failure that the
-// program would have shown instead of stopping at a box. Returns the counter.
+// program would have shown instead of stopping at a box. Returns the counter. The program's own
+// modal windows (the help window of the first start among them) are answered "cancel" without
+// being shown: no benchmark waits for a person.
 const int& CountMessages();
 
 // Runs QT_QPA_PLATFORM=offscreen unless the environment names a platform.

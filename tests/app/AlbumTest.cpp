@@ -341,6 +341,7 @@ TEST_F(AlbumTest, ImportedPhotosAreListedInTheirDatedFolder) {
     const QStringList sources{TJpegBuilder(64, 48).WriteTo(Folder.FilePath("in1.jpg")),
                               TJpegBuilder(48, 64).WriteTo(Folder.FilePath("in2.jpg"))};
     Dialogs.ChooseFilesNext(sources);
+    Dialogs.RunModalNext();  // the import window
     QTest::mouseClick(form.BitBtn5, Qt::LeftButton);
     EXPECT_EQ(form.ComboBox1->currentText(), FormatFolderCaption(today));
     ASSERT_EQ(form.Album->PhotoList().Count(), 2);

@@ -30,29 +30,6 @@ QSize JpegSize(const QString& path) {
     return image.load(path, "JPEG") ? image.size() : QSize();
 }
 
-// Runs an action on the next modal dialog of type T once it is showing.
-template <typename T>
-void WhenModal(std::function<void(T&)> action) {
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(1);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(*dialog);
-        }
-    });
-    timer->start();
-}
-
-void AnswerConflict(QRadioButton* TForm35::*choice, const QString& newName = {}) {
-    WhenModal<TForm35>([choice, newName](TForm35& dialog) {
-        (dialog.*choice)->click();
-        dialog.Edit1->setText(newName);
-        dialog.Button1->click();
-    });
-}
-
 class ImportTest : public ::testing::Test {
 protected:
     ImportTest() {
@@ -75,6 +52,14 @@ protected:
         form.exec();
         Failure = form.Failure();
         return form.DateDirName;
+    }
+
+    void AnswerConflict(QRadioButton* TForm35::*choice, const QString& newName = {}) {
+        Dialogs.DriveModalNext<TForm35>([choice, newName](TForm35& dialog) {
+            (dialog.*choice)->click();
+            dialog.Edit1->setText(newName);
+            dialog.Button1->click();
+        });
     }
 
     QString FailureText() const {
@@ -190,7 +175,7 @@ TEST_F(ImportTest, RenameRefusesEmptyExistingAndUnsafeNames) {
     Source(QStringLiteral("b.jpg"), 100, 100);
     Import({a, Folder.FilePath(QStringLiteral("in/b.jpg"))});
     QStringList shown;
-    WhenModal<TForm35>([&](TForm35& dialog) {
+    Dialogs.DriveModalNext<TForm35>([&](TForm35& dialog) {
         EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("a"));
         EXPECT_EQ(dialog.Label2->text(), QStringLiteral(".jpg"));
         EXPECT_FALSE(dialog.Edit1->isEnabled());
@@ -222,7 +207,7 @@ TEST_F(ImportTest, CancelInTheConflictDialogStopsTheImport) {
     Import({a});
     const QString b = Source(QStringLiteral("b.jpg"), 100, 100);
     const QString c = Source(QStringLiteral("c.jpg"), 100, 100);
-    WhenModal<TForm35>([](TForm35& dialog) { dialog.Button2->click(); });
+    Dialogs.DriveModalNext<TForm35>([](TForm35& dialog) { dialog.Button2->click(); });
     Import({b, a, c});
     EXPECT_EQ(Listed(QString()), (QStringList{"a.jpg", "b.jpg"}));
     EXPECT_EQ(Listed(QStringLiteral("thumbnail")), (QStringList{"a.jpg", "b.jpg"}));
@@ -305,11 +290,14 @@ TEST_F(ImportTest, MainWindowImportsTheChosenFilesAndReportsErrors) {
     EXPECT_FALSE(QFileInfo::exists(DateDir));
 
     Dialogs.ChooseFilesNext({Source(QStringLiteral("a.jpg"), 100, 100)});
+    Dialogs.RunModalNext();
     QTest::mouseClick(form.BitBtn5, Qt::LeftButton);
+    EXPECT_EQ(Dialogs.ModalTitles().back(), QStringLiteral("写真を取り込み中..."));
     EXPECT_EQ(Listed(QString()), QStringList{"a.jpg"});
     EXPECT_EQ(form.Album->PhotoDirList().Count(), 1);
 
     Dialogs.ChooseFilesNext({Folder.WriteFile(QStringLiteral("in/empty.jpg"), QByteArray())});
+    Dialogs.RunModalNext();
     QTest::mouseClick(form.BitBtn5, Qt::LeftButton);
     ASSERT_EQ(Dialogs.Messages().size(), 1);
     EXPECT_TRUE(Dialogs.MessageTexts().front().contains(QStringLiteral("\nJPEG エラー #")))

@@ -24,10 +24,6 @@ namespace {
 
 const QString Dated = QStringLiteral("20240501");
 
-void Answer(bool yes) {
-    WhenModal<TForm37>([yes](TForm37& d) { (yes ? d.Button1 : d.Button2)->click(); });
-}
-
 class PhotoCommandsTest : public ::testing::Test {
 protected:
     QString SaveDir() const { return Folder.Path() + QStringLiteral("data/photo/"); }
@@ -87,6 +83,11 @@ protected:
             numbers.append(Form->StringGrid1->Cells(0, row));
         return numbers;
     }
+    // Answers the next delete dialog.
+    void Answer(bool yes) {
+        Dialogs.DriveModalNext<TForm37>(
+            [yes](TForm37& d) { (yes ? d.Button1 : d.Button2)->click(); });
+    }
     // Opens the viewer on the selected row, as the view button does.
     void View() {
         Form->BitBtn2->click();
@@ -145,7 +146,7 @@ TEST_F(PhotoCommandsTest, TagEditIsSavedAndShownInTheRow) {
     TForm31& form = Start();
     Select(QStringLiteral("b.JPG"));
     QStringList offered;
-    WhenModal<TForm38>([&](TForm38& d) {
+    Dialogs.DriveModalNext<TForm38>([&](TForm38& d) {
         for (int i = 0; i < d.ComboBox1->count(); ++i)
             offered.append(d.ComboBox1->itemText(i));
         d.ComboBox1->setCurrentIndex(0);
@@ -161,7 +162,7 @@ TEST_F(PhotoCommandsTest, TagEditIsSavedAndShownInTheRow) {
 
     // An existing entry is changed in place; erasing every tag keeps it with an empty text.
     Select(QStringLiteral("a.JPG"));
-    WhenModal<TForm38>([](TForm38& d) {
+    Dialogs.DriveModalNext<TForm38>([](TForm38& d) {
         d.Edit1->clear();
         d.Button1->click();
     });
@@ -171,7 +172,7 @@ TEST_F(PhotoCommandsTest, TagEditIsSavedAndShownInTheRow) {
     // A cancelled edit writes nothing and closes the viewer all the same.
     const QByteArray stored = Folder.ReadFile(QStringLiteral("data/photo/tag.xml"));
     View();
-    WhenModal<TForm38>([](TForm38& d) { d.Button2->click(); });
+    Dialogs.DriveModalNext<TForm38>([](TForm38& d) { d.Button2->click(); });
     form.BitBtn8->click();
     EXPECT_FALSE(Viewer.isVisible());
     EXPECT_EQ(Folder.ReadFile(QStringLiteral("data/photo/tag.xml")), stored);
@@ -310,6 +311,34 @@ TEST_F(PhotoCommandsTest, StepToAPhotoThatCannotBeShownIsReportedOnce) {
     EXPECT_EQ(form.StringGrid1->Row(), 1);
     EXPECT_EQ(Dialogs.Messages().size(), 1);
     EXPECT_EQ(Viewer.TurboImage1->Picture().Size(), QSize(60, 45));
+}
+
+// A handler that fails ends its action with one box; the exception does not leave the slot (a
+// button's click() emits its signal straight to the slot, past notify()), and the window goes on.
+TEST_F(PhotoCommandsTest, FailingHandlerIsReportedOnceAndTheWindowGoesOn) {
+    AddPhoto(QStringLiteral("a.JPG"));
+    AddPhoto(QStringLiteral("b.JPG"));
+    TForm31& form = Start();
+    Folder.WriteFile(QStringLiteral("data/photo/20240501/reduce/a.JPG"), "broken");
+    const std::function<void()> clicks[] = {
+        [&] { form.BitBtn2->click(); },
+        [&] { QTest::mouseClick(form.BitBtn2, Qt::LeftButton); },
+    };
+    for (const auto& click : clicks) {
+        Dialogs.ClearMessages();
+        Select(QStringLiteral("a.JPG"));
+        EXPECT_NO_THROW(click());
+        ASSERT_EQ(Dialogs.Messages().size(), 1);
+        EXPECT_FALSE(Dialogs.MessageTexts().front().isEmpty());
+        EXPECT_FALSE(Viewer.isVisible());
+
+        Select(QStringLiteral("b.JPG"));
+        click();
+        EXPECT_TRUE(Viewer.isVisible());
+        EXPECT_EQ(Viewer.TurboImage1->Picture().Size(), QSize(60, 45));
+        EXPECT_EQ(Dialogs.Messages().size(), 1);
+        Viewer.close();
+    }
 }
 
 TEST_F(PhotoCommandsTest, TurnRefreshesTheAlbumRow) {

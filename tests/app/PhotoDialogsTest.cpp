@@ -11,6 +11,7 @@
 #include "imaging/TurboImg.h"
 #include "model/KavroUtils.h"
 #include "tests/app/PhotoFixture.h"
+#include "tests/support/ScriptedDialogs.h"
 
 using namespace PhotoFixture;
 
@@ -40,11 +41,11 @@ TEST(PhotoDialogs, DeleteDialogSaysYesOnlyByItsYesButton) {
         TForm37 dialog;
         dialog.Photo = &photo;
         QSize shown;
-        WhenModal<TForm37>([&](TForm37& d) {
+        const auto run = Drive<TForm37>([&](TForm37& d) {
             shown = d.TurboImage2->Picture().Size();
             c.Script(d);
         });
-        EXPECT_EQ(dialog.exec(), c.Result) << c.Name;
+        EXPECT_EQ(run(dialog), c.Result) << c.Name;
         EXPECT_EQ(shown, QSize(98, 130)) << c.Name;
     }
 }
@@ -81,7 +82,7 @@ TEST(PhotoDialogs, TagDialogEditsOnlyOnOk) {
         dialog.TagList = &names;
         QString shown;
         int chosen = 0;
-        WhenModal<TForm38>([&](TForm38& d) {
+        const auto run = Drive<TForm38>([&](TForm38& d) {
             shown = d.Edit1->text();
             chosen = d.ComboBox1->currentIndex();
             d.ComboBox1->setCurrentIndex(c.Choice);
@@ -91,7 +92,7 @@ TEST(PhotoDialogs, TagDialogEditsOnlyOnOk) {
                 d.Edit1->setText(c.Typed);
             (c.Ok ? d.Button1 : d.Button2)->click();
         });
-        EXPECT_EQ(dialog.exec(), c.Ok ? TForm38::mrOk : TForm38::mrCancel) << c.Name;
+        EXPECT_EQ(run(dialog), c.Ok ? TForm38::mrOk : TForm38::mrCancel) << c.Name;
         EXPECT_EQ(photo.Tags, c.Expected) << c.Name;
         EXPECT_EQ(shown, c.Start) << c.Name;
         EXPECT_EQ(chosen, -1) << c.Name;

@@ -4,8 +4,6 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
-#include <QTimer>
-#include <functional>
 
 #include "tests/support/JpegBuilder.h"
 #include "tests/support/TestFolder.h"
@@ -66,21 +64,6 @@ inline QImage ReadJpeg(const QString& path) {
     QImage image;
     image.load(path, "JPEG");
     return image;
-}
-
-// Runs an action on the next modal dialog of type T once it is showing.
-template <typename T>
-void WhenModal(std::function<void(T&)> action) {
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(1);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(*dialog);
-        }
-    });
-    timer->start();
 }
 
 }  // namespace PhotoFixture

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <functional>
 
@@ -50,20 +49,6 @@ QStringList StoredPaths() {
     TPhotoSaveDirList stored;
     stored.Load();
     return Paths(stored);
-}
-
-// Runs an action on the settings dialog once it is showing modally.
-void WhenSettingsShow(std::function<void(TForm33&)> action) {
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(1);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (auto* dialog = qobject_cast<TForm33*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(*dialog);
-        }
-    });
-    timer->start();
 }
 
 class SettingsDialogTest : public ::testing::Test {
@@ -341,7 +326,7 @@ TEST_F(SettingsFromMainWindow, AMoveShowsInTheComboAndOutlivesARestart) {
         Choose(*form, 1);
         Viewer.show();
         bool viewerClosed = false;
-        WhenSettingsShow([&](TForm33& dialog) {
+        Dialogs.DriveModalNext<TForm33>([&](TForm33& dialog) {
             viewerClosed = !Viewer.isVisible();
             dialog.StringGrid1->setCurrentCell(0, 0);
             dialog.Button1->click();
@@ -363,7 +348,7 @@ TEST_F(SettingsFromMainWindow, RemovingTheChosenFolderOpensTheFirstEntry) {
     auto form = Start();
     Choose(*form, 2);
     ASSERT_EQ(form->Album->CurrentDir(), QStringLiteral("/b/"));
-    WhenSettingsShow([](TForm33& dialog) {
+    Dialogs.DriveModalNext<TForm33>([](TForm33& dialog) {
         dialog.StringGrid1->setCurrentCell(1, 0);
         dialog.Button5->click();
         dialog.Button3->click();
@@ -377,12 +362,13 @@ TEST_F(SettingsFromMainWindow, RemovingTheChosenFolderOpensTheFirstEntry) {
 
 TEST_F(SettingsFromMainWindow, ANewReduceSizeAppliesToTheNextImport) {
     auto form = Start();
-    WhenSettingsShow([](TForm33& dialog) {
+    Dialogs.DriveModalNext<TForm33>([](TForm33& dialog) {
         dialog.Sujiin2->setText(QStringLiteral("200"));
         dialog.Sujiin3->setText(QStringLiteral("0150"));
         dialog.Button3->click();
     });
     form->BitBtn9->click();
+    Dialogs.RunModalNext();  // the import window
     Dialogs.ChooseFilesNext(
         {TJpegBuilder(800, 400).WriteTo(Folder.MakeDir(QStringLiteral("in/")) + "a.jpg")});
     form->BitBtn5->click();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -53,6 +54,34 @@ TEST(GeneralErrorReport, ShowsTheTextAndKeepsTheLoopRunning) {
     EXPECT_TRUE(after);
     EXPECT_EQ(dialogs.MessageTexts(),
               (QStringList{QStringLiteral("I/O エラー (5)"), QStringLiteral("plain")}));
+}
+
+// A slot connected through Reported gets the signal's arguments, and what it throws is shown
+// once and stays inside the slot: the emitting code goes on.
+TEST(GeneralErrorReport, ReportedSlotsKeepTheirExceptions) {
+    TScriptedDialogs dialogs;
+    QComboBox combo;
+    combo.addItems({QStringLiteral("a"), QStringLiteral("b")});
+    QList<int> chosen;
+    struct TReceiver {
+        QList<int>* Chosen;
+        void Activated(int index) {
+            Chosen->append(index);
+            if (index == 1)
+                throw EReadError();
+        }
+    } receiver{&chosen};
+    QObject::connect(&combo, &QComboBox::activated, &combo,
+                     Reported(&receiver, &TReceiver::Activated));
+    QObject::connect(&combo, &QComboBox::activated, &combo,
+                     Reported([] { throw std::runtime_error("in place"); }));
+    for (const int index : {1, 0}) {
+        EXPECT_NO_THROW(emit combo.activated(index)) << index;
+    }
+    EXPECT_EQ(chosen, (QList<int>{1, 0}));
+    EXPECT_EQ(dialogs.MessageTexts(),
+              (QStringList{QStringLiteral("ストリームからの読み込みエラー"),
+                           QStringLiteral("in place"), QStringLiteral("in place")}));
 }
 
 TEST(Exceptions, MessagesAsShown) {

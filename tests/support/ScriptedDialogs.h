@@ -1,10 +1,33 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QDialog>
 #include <QList>
 #include <QStringList>
 #include <functional>
 
 #include "platform/Dialogs.h"
+
+// Plays the user in a modal window without a modal loop: shows the window, runs the action on it
+// and gives the result it was closed with (Rejected when it is still open, which closes it). A
+// window of another kind fails the test.
+template <class Window>
+std::function<int(QDialog&)> Drive(std::function<void(Window&)> action) {
+    return [action = std::move(action)](QDialog& window) {
+        auto* form = dynamic_cast<Window*>(&window);
+        if (form == nullptr) {
+            ADD_FAILURE() << "unexpected modal window " << window.windowTitle().toStdString();
+            return int(QDialog::Rejected);
+        }
+        form->setResult(QDialog::Rejected);
+        form->show();
+        action(*form);
+        const int result = form->isVisible() ? int(QDialog::Rejected) : form->result();
+        form->hide();
+        return result;
+    };
+}
 
 // Replaces the real message boxes and file choosers for its lifetime: answers come from queues
 // (an empty queue answers OK, or yes to a confirmation) and every request is recorded.
@@ -28,6 +51,15 @@ public:
     // its result. Without one, a modal window is not shown and answers Rejected.
     void OnModalNext(std::function<int(QDialog&)> action) {
         FModalActions.append(std::move(action));
+    }
+    // Drives the next modal window, which must be a Window, as a user would (see Drive).
+    template <class Window>
+    void DriveModalNext(std::function<void(Window&)> action) {
+        OnModalNext(Drive<Window>(std::move(action)));
+    }
+    // Lets the next modal window run for real, for a window that ends by itself (the import).
+    void RunModalNext() {
+        OnModalNext([](QDialog& window) { return window.exec(); });
     }
     // The titles of the modal windows the program opened, in order.
     const QStringList& ModalTitles() const { return FModalTitles; }
