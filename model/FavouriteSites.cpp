@@ -53,13 +53,20 @@ QString TOkiniList::PageFilePath() {
 }
 
 void TOkiniList::Load() {
-    const QString path = XmlFilePath();
-    if (!QFileInfo(path).isFile())
-        return;
+    LoadStoreFile(XmlFilePath(), StoreName,
+                  [this](const QByteArray& bytes) { return LoadFromBytes(bytes); });
+}
+
+TStoreLoadResult TOkiniList::LoadFromBytes(const QByteArray& bytes) {
+    const QString elementPath = QStringLiteral("/data/okini");
     try {
         TXmlDocument document;
-        document.Load(path);
-        for (const TXmlNode& node : document.SelectNodes(QStringLiteral("/data/okini"))) {
+        const TXmlLoadResult loaded = document.LoadFromBytes(bytes);
+        if (loaded == TXmlLoadResult::Empty)
+            return TStoreLoadResult::Whole;
+        if (!IsStoreDocument(loaded, document, elementPath))
+            return TStoreLoadResult::NotAStore;
+        for (const TXmlNode& node : document.SelectNodes(elementPath)) {
             auto entry = std::make_unique<TOkini>();
             entry->Name = ChildText(node, QStringLiteral("name"));
             entry->Url = ChildText(node, QStringLiteral("url"));
@@ -67,24 +74,30 @@ void TOkiniList::Load() {
             Add(std::move(entry));
         }
     } catch (const std::exception&) {
-        Messages::Show(XmlStoreLoadFailedText(StoreName));
+        return TStoreLoadResult::Partial;
     }
+    return TStoreLoadResult::Whole;
+}
+
+QByteArray TOkiniList::SaveToBytes() const {
+    TXmlDocument document;
+    document.AppendDeclaration();
+    TXmlNode root = document.CreateRoot(QStringLiteral("data"));
+    for (const TOkini* entry : *this) {
+        TXmlNode okini = root.AppendElement(QStringLiteral("okini"));
+        okini.AppendElement(QStringLiteral("name")).SetText(entry->Name);
+        okini.AppendElement(QStringLiteral("url")).SetText(entry->Url);
+        okini.AppendElement(QStringLiteral("memo")).SetText(entry->Memo);
+    }
+    return document.SaveToBytes();
 }
 
 void TOkiniList::Save() const {
     try {
-        TXmlDocument document;
-        document.AppendDeclaration();
-        TXmlNode root = document.CreateRoot(QStringLiteral("data"));
-        for (const TOkini* entry : *this) {
-            TXmlNode okini = root.AppendElement(QStringLiteral("okini"));
-            okini.AppendElement(QStringLiteral("name")).SetText(entry->Name);
-            okini.AppendElement(QStringLiteral("url")).SetText(entry->Url);
-            okini.AppendElement(QStringLiteral("memo")).SetText(entry->Memo);
-        }
+        const QByteArray bytes = SaveToBytes();
         const QString path = XmlFilePath();
         MakeFolderOf(path);
-        document.Save(path);
+        WriteFileAtomically(path, bytes);
     } catch (const std::exception&) {
         Messages::Show(XmlStoreSaveFailedText(StoreName));
     }

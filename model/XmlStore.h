@@ -1,9 +1,32 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <functional>
 
-// The messages every XML store shows when its file cannot be read or written, with the store's
-// name: "データの読み込みに失敗しました（PhotoTagList）。" and so on.
+#include "platform/XmlDocument.h"
+
+// What the XML stores share: the outcome of reading a store file, the messages every store shows
+// when its file cannot be read or written, and the one way a store file is read from disk.
+
+// What reading the bytes of a store file found.
+enum class TStoreLoadResult {
+    Whole,      // every entry was read (none when the file is empty)
+    NotAStore,  // no store file: not well-formed, not in its encoding, or another root
+    Partial,    // reading stopped part-way; the entries before the failure were kept
+};
+
+// True when the loaded document is a store file: well-formed, in its encoding, and under the
+// root that the first step of elementPath ("/data/tag") names.
+bool IsStoreDocument(TXmlLoadResult loaded, const TXmlDocument& document,
+                     const QString& elementPath);
+
+// Reads the store file at the path and hands its bytes to load. A missing file, or something
+// other than a file, is not read. When reading stops part-way the store's read message is shown.
+void LoadStoreFile(const QString& path, const QString& storeName,
+                   const std::function<TStoreLoadResult(const QByteArray& bytes)>& load);
+
+// "データの読み込みに失敗しました（PhotoTagList）。" and so on.
 inline QString XmlStoreLoadFailedText(const QString& storeName) {
     return QStringLiteral("データの読み込みに失敗しました（%1）。").arg(storeName);
 }

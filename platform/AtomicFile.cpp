@@ -8,13 +8,18 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QFile>
 #include <QRegularExpression>
 #include <cerrno>
+#include <cstdio>
+#include <map>
 #include <mutex>
 #include <set>
 
+#include "platform/FileErrors.h"
 #include "platform/FileHandle.h"
+#include "platform/Messages.h"
 
 namespace {
 
@@ -126,7 +131,84 @@ void ReadToEnd(int handle, Sink sink) {
     }
 }
 
+// The files marked unreadable, by the path a write reaches them under, with the identity of the
+// file that was read.
+struct TFileIdentity {
+    dev_t Device;
+    ino_t Inode;
+};
+
+std::mutex UnreadableMutex;
+std::map<QByteArray, TFileIdentity>& UnreadableFiles() {
+    static std::map<QByteArray, TFileIdentity> files;
+    return files;
+}
+
+// Gives the file a second name that is new: a hard link, so that the target stays in place until
+// the rename replaces it; where the file system has no hard links, a rename that never replaces.
+// Returns the new name.
+QByteArray KeepAside(const QByteArray& target) {
+    const QByteArray stem =
+        target + ".unreadable-" +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toLatin1();
+    for (int attempt = 1; attempt < 1000; ++attempt) {
+        const QByteArray name = attempt == 1 ? stem : stem + '-' + QByteArray::number(attempt);
+        if (::link(target.constData(), name.constData()) == 0)
+            return name;
+        if (errno == EEXIST)
+            continue;
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK && errno != EXDEV)
+            throw ESystemError(errno);
+        if (::renameat2(AT_FDCWD, target.constData(), AT_FDCWD, name.constData(),
+                        RENAME_NOREPLACE) == 0)
+            return name;
+        if (errno != EEXIST)
+            throw ESystemError(errno);
+    }
+    throw ESystemError(EEXIST);
+}
+
+// Moves a file that was marked unreadable aside before it is replaced, and tells the user.
+void KeepUnreadableAside(const QByteArray& target) {
+    const std::lock_guard<std::mutex> lock(UnreadableMutex);
+    auto& files = UnreadableFiles();
+    const auto found = files.find(target);
+    if (found == files.end())
+        return;
+    struct stat info {};
+    if (::stat(target.constData(), &info) != 0 || info.st_dev != found->second.Device ||
+        info.st_ino != found->second.Inode) {
+        files.erase(found);  // not the file that was read
+        return;
+    }
+    const QByteArray copy = KeepAside(target);
+    files.erase(found);
+    Messages::Show(UnreadableFileMovedText(QFile::decodeName(target), QFile::decodeName(copy)));
+}
+
 }  // namespace
+
+void MarkUnreadable(const QString& path) {
+    try {
+        const QByteArray target = FollowLinks(QFile::encodeName(path));
+        struct stat info {};
+        if (::stat(target.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+            return;  // nothing there to lose
+        const std::lock_guard<std::mutex> lock(UnreadableMutex);
+        UnreadableFiles()[target] = TFileIdentity{info.st_dev, info.st_ino};
+    } catch (const ESystemError&) {
+        // A loop of links: no write can reach a file there either.
+    }
+}
+
+void ForgetUnreadable(const QString& path) {
+    try {
+        const QByteArray target = FollowLinks(QFile::encodeName(path));
+        const std::lock_guard<std::mutex> lock(UnreadableMutex);
+        UnreadableFiles().erase(target);
+    } catch (const ESystemError&) {
+    }
+}
 
 ESystemError::ESystemError(int errorNumber)
     : Exception(SystemErrorText(errorNumber)), FErrorNumber(errorNumber) {}
@@ -192,6 +274,12 @@ void TAtomicFile::Commit() {
         const int error = errno;
         ::unlink(FTempName.constData());
         throw ESystemError(error);
+    }
+    try {
+        KeepUnreadableAside(FTarget);
+    } catch (...) {
+        ::unlink(FTempName.constData());
+        throw;
     }
     if (::rename(FTempName.constData(), FTarget.constData()) != 0) {
         const int error = errno;

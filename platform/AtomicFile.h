@@ -50,6 +50,17 @@ private:
     int FHandle = -1;
 };
 
+// A data file that exists but could not be read as what it should be is never overwritten
+// unseen. A reader that found such a file marks it; the first TAtomicFile that replaces it then
+// first moves it aside, in the folder of the file, as NAME.unreadable-yyyymmdd-hhmmss (never over
+// an earlier copy; a second one in the same second gets "-2" and so on), and tells the user once,
+// through Messages::Show, which file it was and where the copy now is. When the file cannot be
+// moved aside, the write fails and the file stays as it was. A mark holds for the file that was
+// read: one renamed into its place since is replaced as any other.
+void MarkUnreadable(const QString& path);
+// The file at the path was read whole after all: it is replaced as any other.
+void ForgetUnreadable(const QString& path);
+
 // True for the names of TAtomicFile's temporary files.
 bool IsAtomicTempName(const QString& fileName);
 

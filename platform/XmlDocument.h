@@ -32,12 +32,24 @@ private:
     _xmlNode* FNode = nullptr;
 };
 
+// What loading found.
+enum class TXmlLoadResult {
+    Missing,     // no file at the path
+    Empty,       // no bytes, or only white space: there is nothing to lose
+    Read,        // a well-formed document, read in its encoding
+    Unreadable,  // bytes that are no well-formed document in their encoding, or a file that
+                 // exists but cannot be read
+};
+
 // How a saved document is laid out: with line breaks and indentation between elements, or with
 // nothing between them.
 enum class TXmlLayout { Indented, Compact };
 
 // An XML document in the form the program's stores use. Loading never raises: a file that is
-// missing, empty, not well-formed or cut short gives an empty document, and nothing is printed.
+// missing, empty, not well-formed or cut short gives an empty document, and nothing is printed;
+// the result tells which it was. A file whose declaration names Shift-JIS but which is plainly
+// UTF-8 (a Windows editor's "save as UTF-8") is not in its encoding: it is unreadable too, rather
+// than read as garbled text.
 // Files are written in code page 932 under the label "SHIFT-JIS"; characters that CP932 cannot
 // hold become numeric character references. Saving replaces the file atomically.
 class TXmlDocument {
@@ -49,9 +61,11 @@ public:
     TXmlDocument(const TXmlDocument&) = delete;
     TXmlDocument& operator=(const TXmlDocument&) = delete;
 
-    void Load(const QString& path);
-    void LoadFromBytes(const QByteArray& bytes);
+    TXmlLoadResult Load(const QString& path);
+    TXmlLoadResult LoadFromBytes(const QByteArray& bytes);
     bool IsEmpty() const;
+    // The root element's name; empty when there is none.
+    QString RootName() const;
 
     // The elements of an absolute path such as "/data/save", in document order.
     QList<TXmlNode> SelectNodes(const QString& path) const;
@@ -76,6 +90,9 @@ private:
 bool IsXmlText(const QString& text);
 // The text without the characters that XML cannot carry.
 QString XmlTextOf(const QString& text);
+
+// True for a label under which the program reads CP932: "SHIFT-JIS", "Shift_JIS", "SJIS", ...
+bool IsShiftJisLabel(const QByteArray& label);
 
 // Registers the CP932 aliases and silences libxml2's own printing; called by TXmlDocument, and
 // safe to call again.
