@@ -26,7 +26,7 @@ TStoreLoadResult TPhotoOkiniList::LoadFromBytes(const QByteArray& bytes, const Q
 }
 
 QByteArray TPhotoOkiniList::SaveToBytes() const {
-    return EntriesBytes(QStringLiteral("okiniiri"), [](const TPhotoOkini&, TXmlNode&) {});
+    return EntriesBytes(QStringLiteral("okiniiri"), [](const TPhotoOkini&, TXmlTextWriter&) {});
 }
 
 void TPhotoOkiniList::SaveToFile(const QString& path) const {

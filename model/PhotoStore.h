@@ -191,23 +191,27 @@ protected:
     }
 
     // The bytes of the store file that holds the whole list: each entry as an element of that
-    // name under "data" with its "folder" and "file" and then what fill(entry, element) appends,
+    // name under "data" with its "folder" and "file" and then what fill(entry, writer) writes,
     // with no text between elements. An entry whose names the file could not carry (which Add
     // refuses) is left out, so the file always loads again.
     template <typename TFill>
     QByteArray EntriesBytes(const QString& elementName, TFill fill) const {
-        TXmlDocument document;
-        document.AppendDeclaration();
-        TXmlNode root = document.CreateRoot(QStringLiteral("data"));
+        const QString root = QStringLiteral("data");
+        const QString folder = QStringLiteral("folder");
+        const QString file = QStringLiteral("file");
+        TXmlTextWriter writer;
+        writer.Open(root);
         for (const T* entry : *this) {
             if (!IsStorableKey(entry->Folder, entry->FileName))
                 continue;
-            TXmlNode element = root.AppendElement(elementName);
-            element.AppendElement(QStringLiteral("folder")).SetText(entry->Folder);
-            element.AppendElement(QStringLiteral("file")).SetText(entry->FileName);
-            fill(*entry, element);
+            writer.Open(elementName);
+            writer.Element(folder, entry->Folder);
+            writer.Element(file, entry->FileName);
+            fill(*entry, writer);
+            writer.Close(elementName);
         }
-        return document.SaveToBytes(TXmlLayout::Compact);
+        writer.Close(root);
+        return writer.Finish();
     }
 
     // Appends a new entry after checking that its names can be stored.

@@ -54,8 +54,9 @@ TStoreLoadResult TPhotoTagList::LoadFromBytes(const QByteArray& bytes, const QSt
 }
 
 QByteArray TPhotoTagList::SaveToBytes() const {
-    return EntriesBytes(QStringLiteral("tag"), [](const TPhotoTag& entry, TXmlNode& tag) {
-        tag.AppendElement(QStringLiteral("val")).SetText(entry.Tags);
+    const QString val = QStringLiteral("val");
+    return EntriesBytes(QStringLiteral("tag"), [&](const TPhotoTag& entry, TXmlTextWriter& tag) {
+        tag.Element(val, entry.Tags);
     });
 }
 

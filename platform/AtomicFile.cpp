@@ -16,6 +16,7 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <utility>
 
 #include "platform/FileErrors.h"
 #include "platform/FileHandle.h"
@@ -186,7 +187,33 @@ void KeepUnreadableAside(const QByteArray& target) {
     Messages::Show(UnreadableFileMovedText(QFile::decodeName(target), QFile::decodeName(copy)));
 }
 
+TFlushFunction& FlushFunction() {
+    static TFlushFunction flush;
+    return flush;
+}
+
+// Flushes a file or folder; a file system that cannot flush (EINVAL) has nothing to flush.
+int Flush(int handle, TFlushKind kind) {
+    const TFlushFunction& flush = FlushFunction();
+    const int result = flush ? flush(handle, kind) : ::fsync(handle);
+    return result != 0 && errno == EINVAL ? 0 : result;
+}
+
+// Flushes the folder after a rename, so that the new name survives a power cut. Its failure is
+// not the write's: the new contents are on the disk already and the rename is done, so a power
+// cut leaves the old file or the new one either way.
+void FlushFolder(const QByteArray& folder) {
+    const TFileHandle handle(
+        ::open(folder.isEmpty() ? "." : folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (handle.Get() >= 0)
+        static_cast<void>(Flush(handle.Get(), TFlushKind::Folder));
+}
+
 }  // namespace
+
+TFlushFunction SetFlushFunction(TFlushFunction flush) {
+    return std::exchange(FlushFunction(), std::move(flush));
+}
 
 void MarkUnreadable(const QString& path) {
     try {
@@ -266,9 +293,13 @@ void TAtomicFile::Write(const void* data, size_t size) {
 }
 
 void TAtomicFile::Commit() {
-    // Without an fsync a power cut may still lose the new contents, but the rename means a crash
-    // of the program never leaves a cut-short file, and the import stays as fast as a plain copy.
+    // The new contents reach the disk before their name does, and the name after the rename.
     const int handle = FHandle;
+    if (Flush(handle, TFlushKind::File) != 0) {
+        const int error = errno;
+        Discard();
+        throw ESystemError(error);
+    }
     FHandle = -1;
     if (::close(handle) != 0) {
         const int error = errno;
@@ -281,11 +312,16 @@ void TAtomicFile::Commit() {
         ::unlink(FTempName.constData());
         throw;
     }
+    // The replaced file lives on until the folder is flushed: freeing its blocks (and telling a
+    // thin-provisioned disk about them) then falls in a later commit of the file system, not in
+    // the flush that the caller waits for.
+    const TFileHandle replaced(::open(FTarget.constData(), O_PATH | O_CLOEXEC));
     if (::rename(FTempName.constData(), FTarget.constData()) != 0) {
         const int error = errno;
         ::unlink(FTempName.constData());
         throw ESystemError(error);
     }
+    FlushFolder(FolderOf(FTarget));
 }
 
 void TAtomicFile::Discard() {

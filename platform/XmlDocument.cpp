@@ -9,8 +9,10 @@
 #include <cerrno>
 #include <limits>
 #include <mutex>
+#include <utility>
 
 #include "platform/AtomicFile.h"
+#include "platform/Cp932.h"
 
 namespace {
 
@@ -284,4 +286,81 @@ QString XmlTextOf(const QString& text) {
             kept += QStringView(text).mid(index, length);
     });
     return kept;
+}
+
+TXmlTextWriter::TXmlTextWriter() {
+    FText = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n")
+                .arg(QLatin1String(TXmlDocument::Encoding));
+}
+
+void TXmlTextWriter::Open(QStringView name) {
+    FText += u'<';
+    FText += name;
+    FText += u'>';
+    FOpenedEmpty = true;
+}
+
+void TXmlTextWriter::Close(QStringView name) {
+    if (FOpenedEmpty) {
+        // An element without content is written as libxml2 writes it: "<data/>".
+        FText.chop(1);
+        FText += QLatin1String("/>");
+        FOpenedEmpty = false;
+        return;
+    }
+    FText += QLatin1String("</");
+    FText += name;
+    FText += u'>';
+}
+
+void TXmlTextWriter::Element(QStringView name, const QString& text) {
+    FText += u'<';
+    FText += name;
+    FText += u'>';
+    const QString kept = XmlTextOf(text);
+    qsizetype plain = 0;
+    for (qsizetype i = 0; i < kept.size(); ++i) {
+        const char16_t c = kept[i].unicode();
+        const char* escape = c == u'&'    ? "&amp;"
+                             : c == u'<'  ? "&lt;"
+                             : c == u'>'  ? "&gt;"
+                             : c == u'\r' ? "&#13;"
+                                          : nullptr;
+        if (!escape)
+            continue;
+        FText += QStringView(kept).mid(plain, i - plain);
+        FText += QLatin1String(escape);
+        plain = i + 1;
+    }
+    FText += QStringView(kept).mid(plain);
+    FOpenedEmpty = false;
+    Close(name);
+}
+
+QByteArray TXmlTextWriter::Finish() {
+    FText += u'\n';
+    const QString text = std::exchange(FText, QString());
+    bool lossless = true;
+    QByteArray bytes = Cp932::Encode(text, &lossless);
+    if (lossless)
+        return bytes;
+    // Rare: a text from a hand-edited file with characters outside CP932. Each such character
+    // becomes a reference; the markup around it is ASCII, so nothing else changes.
+    bytes.clear();
+    QString run;
+    ForEachCharacter(text, [&](char32_t c, qsizetype index, qsizetype length) {
+        const QStringView character = QStringView(text).mid(index, length);
+        bool fits = true;
+        if (c >= 0x80)
+            Cp932::Encode(character.toString(), &fits);
+        if (fits) {
+            run += character;
+            return;
+        }
+        bytes += Cp932::Encode(run);
+        run.clear();
+        bytes += "&#" + QByteArray::number(uint(c)) + ';';
+    });
+    bytes += Cp932::Encode(run);
+    return bytes;
 }

@@ -84,6 +84,29 @@ private:
     bool FDeclared = false;
 };
 
+// Writes a document in the stores' compact form straight as text: the declaration naming
+// "SHIFT-JIS", then elements holding elements or text, with nothing between them; the bytes are
+// CP932, with a character that CP932 cannot hold as a numeric character reference, and read back
+// as TXmlDocument reads the files it saves. A store's save builds its file this way, some ten
+// times faster than through a document tree.
+class TXmlTextWriter {
+public:
+    TXmlTextWriter();
+
+    void Open(QStringView name);
+    void Close(QStringView name);
+    // An element holding the text; characters XML reserves are escaped and those it cannot carry
+    // left out (XmlTextOf).
+    void Element(QStringView name, const QString& text);
+
+    // The document's bytes; the writer is left empty.
+    QByteArray Finish();
+
+private:
+    QString FText;
+    bool FOpenedEmpty = false;  // the last thing written opened an element
+};
+
 // True when XML 1.0 can carry every character of the text: no control character other than tab,
 // line feed and carriage return, no surrogate without its partner, no U+FFFE or U+FFFF. A file
 // holding any other would not load again.
