@@ -7,6 +7,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Exception.h"
+#include "platform/FileErrors.h"
 #include "platform/Messages.h"
 #include "platform/ProgramDir.h"
 #include "platform/XmlDocument.h"
@@ -98,15 +99,20 @@ void TOkiniList::Save() const {
         const QString path = XmlFilePath();
         MakeFolderOf(path);
         WriteFileAtomically(path, bytes);
-    } catch (const std::exception&) {
-        Messages::Show(XmlStoreSaveFailedText(StoreName));
+    } catch (const std::exception& error) {
+        Messages::Show(XmlStoreSaveFailedText(StoreName, XmlFilePath(), SaveFailureReason(error)));
     }
 }
 
 void TOkiniList::WritePage(const QString& stylesheetAddress) const {
     const QString path = PageFilePath();
     MakeFolderOf(path);
-    WriteFileAtomically(path, OkiniPageBytes(*this, stylesheetAddress));
+    try {
+        WriteFileAtomically(path, OkiniPageBytes(*this, stylesheetAddress));
+    } catch (const ESystemError& error) {
+        // The error report shows the message alone: it must say which file could not be written.
+        throw Exception(CannotCreateFileText(path, error.Message()));
+    }
 }
 
 QByteArray OkiniPageBytes(const TOkiniList& list, const QString& stylesheetAddress) {

@@ -30,7 +30,8 @@ public:
     // The bytes that Save writes.
     QByteArray SaveToBytes() const;
     // Writes "data/OkiniList.html" linking the stylesheet at the given address. A failure raises
-    // (ESystemError): the caller's error report tells the user.
+    // an Exception naming the file ("ファイル "%s" を作成できません。%s"): the caller's error
+    // report tells the user.
     void WritePage(const QString& stylesheetAddress) const;
 
     static QString XmlFilePath();

@@ -32,7 +32,7 @@ QByteArray TPhotoOkiniList::SaveToBytes() const {
 void TPhotoOkiniList::SaveToFile(const QString& path) const {
     try {
         WriteFileAtomically(path, SaveToBytes());
-    } catch (const std::exception&) {
-        Messages::Show(XmlStoreSaveFailedText(StoreName()));
+    } catch (const std::exception& error) {
+        Messages::Show(XmlStoreSaveFailedText(StoreName(), path, SaveFailureReason(error)));
     }
 }

@@ -68,8 +68,8 @@ void TPhotoSaveDirList::Save() const {
         // On a fresh install the folder does not exist until the first folder is registered.
         QDir().mkpath(QFileInfo(FileName()).absolutePath());
         WriteFileAtomically(FileName(), bytes);
-    } catch (const std::exception&) {
-        Messages::Show(XmlStoreSaveFailedText(StoreName));
+    } catch (const std::exception& error) {
+        Messages::Show(XmlStoreSaveFailedText(StoreName, FileName(), SaveFailureReason(error)));
     }
 }
 

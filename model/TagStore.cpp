@@ -63,8 +63,8 @@ QByteArray TPhotoTagList::SaveToBytes() const {
 void TPhotoTagList::SaveToFile(const QString& path) const {
     try {
         WriteFileAtomically(path, SaveToBytes());
-    } catch (const std::exception&) {
-        Messages::Show(XmlStoreSaveFailedText(StoreName()));
+    } catch (const std::exception& error) {
+        Messages::Show(XmlStoreSaveFailedText(StoreName(), path, SaveFailureReason(error)));
     }
 }
 

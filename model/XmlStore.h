@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <exception>
 #include <functional>
 
 #include "platform/XmlDocument.h"
@@ -26,11 +27,15 @@ bool IsStoreDocument(TXmlLoadResult loaded, const TXmlDocument& document,
 void LoadStoreFile(const QString& path, const QString& storeName,
                    const std::function<TStoreLoadResult(const QByteArray& bytes)>& load);
 
-// "データの読み込みに失敗しました（PhotoTagList）。" and so on.
-inline QString XmlStoreLoadFailedText(const QString& storeName) {
-    return QStringLiteral("データの読み込みに失敗しました（%1）。").arg(storeName);
-}
+// "データの読み込みに失敗しました（PhotoTagList）。", then a line naming the file and, when known,
+// why it could not be read.
+QString XmlStoreLoadFailedText(const QString& storeName, const QString& path,
+                               const QString& reason = {});
 
-inline QString XmlStoreSaveFailedText(const QString& storeName) {
-    return QStringLiteral("データの保存に失敗しました（%1）。").arg(storeName);
-}
+// "データの保存に失敗しました（PhotoTagList）。", then the line of a file that could not be
+// written: "ファイル "%s" を作成できません。%s".
+QString XmlStoreSaveFailedText(const QString& storeName, const QString& path,
+                               const QString& reason);
+
+// The reason a save failed, for XmlStoreSaveFailedText.
+QString SaveFailureReason(const std::exception& error);

@@ -114,7 +114,8 @@ TEST(PhotoSaveDirList, MissingOrderStopsTheReadWithTheMessage) {
     TPhotoSaveDirList list;
     list.Load();
     EXPECT_EQ(Paths(list), QStringList{"/a"});
-    EXPECT_EQ(dialogs.MessageTexts(), QStringList{ReadFailed});
+    EXPECT_EQ(dialogs.MessageHeads(), QStringList{ReadFailed});
+    EXPECT_TRUE(dialogs.MessageTexts().front().contains(TPhotoSaveDirList::FileName()));
 }
 
 TEST(PhotoSaveDirList, BrokenOrMissingFilesGiveAnEmptyListQuietly) {
@@ -150,7 +151,8 @@ TEST(PhotoSaveDirList, UnwritableDataFolderShowsTheMessageAndKeepsTheList) {
     TPhotoSaveDirList list;
     list.Add(std::make_unique<TPhotoSaveDir>(TPhotoSaveDir{1, QStringLiteral("/a")}));
     list.Save();
-    EXPECT_EQ(dialogs.MessageTexts(), QStringList{SaveFailed});
+    EXPECT_EQ(dialogs.MessageHeads(), QStringList{SaveFailed});
+    EXPECT_TRUE(dialogs.MessageTexts().front().contains(TPhotoSaveDirList::FileName()));
     EXPECT_EQ(list.Count(), 1);
 }
 
