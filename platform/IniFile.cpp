@@ -58,8 +58,20 @@ QByteArray TrimBlanks(const QByteArray& text) {
     return text.mid(begin, end - begin);
 }
 
+bool IsAscii(const QByteArray& bytes) {
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 bool SameName(const QByteArray& stored, const QString& wanted) {
-    return Cp932::Decode(TrimBlanks(stored)).compare(wanted.trimmed(), Qt::CaseInsensitive) == 0;
+    const QByteArray name = TrimBlanks(stored);
+    // Names are nearly always ASCII, which CP932 holds as itself: no conversion needed.
+    if (IsAscii(name))
+        return QLatin1StringView(name).compare(wanted.trimmed(), Qt::CaseInsensitive) == 0;
+    return Cp932::Decode(name).compare(wanted.trimmed(), Qt::CaseInsensitive) == 0;
 }
 
 // The section name of a "[name]" line, or false for any other line.
