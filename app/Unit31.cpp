@@ -261,7 +261,7 @@ void TForm31::FormShow() {
     PhotoSetting->Load();
     SaveDirList->Load();
     FillSaveDirCombo();
-    SelectComboText(PhotoSetting->SaveFolder, ComboBox2);
+    SelectRememberedFolder(PhotoSetting->SaveFolder);
     ComboBox2Change();
     StartFavouriteSites();
 }
@@ -477,6 +477,19 @@ void TForm31::BitBtn9Click() {
     FillSaveDirCombo();
     SelectComboText(chosen, ComboBox2);
     ComboBox2Change();
+}
+
+void TForm31::SelectRememberedFolder(const QString& remembered) {
+    // The settings file holds CP932: a path with a character outside it comes back with a '?'.
+    QStringList entries;
+    for (int i = 0; i < ComboBox2->count(); ++i)
+        entries.append(ComboBox2->itemText(i));
+    const int index = RememberedFolderIndex(entries, remembered);
+    const QSignalBlocker blocker(ComboBox2);
+    if (index >= 0)
+        ComboBox2->setCurrentIndex(index);
+    else
+        SelectComboText(remembered, ComboBox2);
 }
 
 void SelectComboText(const QString& text, QComboBox* combo) {

@@ -80,6 +80,8 @@ public:
     TForm32* Form32 = nullptr;  // the viewer; owned by the program entry
 
     void FillSaveDirCombo();
+    // Chooses the entry that the settings file remembers (RememberedFolderIndex), else the first.
+    void SelectRememberedFolder(const QString& remembered);
     void OpenCurrentDir();
     void ShowImportedFolder(const QString& dateDirName);
 

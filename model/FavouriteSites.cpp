@@ -7,6 +7,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Exception.h"
+#include "platform/FileErrors.h"
 #include "platform/Messages.h"
 #include "platform/ProgramDir.h"
 #include "platform/XmlDocument.h"
@@ -53,13 +54,20 @@ QString TOkiniList::PageFilePath() {
 }
 
 void TOkiniList::Load() {
-    const QString path = XmlFilePath();
-    if (!QFileInfo(path).isFile())
-        return;
+    LoadStoreFile(XmlFilePath(), StoreName,
+                  [this](const QByteArray& bytes) { return LoadFromBytes(bytes); });
+}
+
+TStoreLoadResult TOkiniList::LoadFromBytes(const QByteArray& bytes) {
+    const QString elementPath = QStringLiteral("/data/okini");
     try {
         TXmlDocument document;
-        document.Load(path);
-        for (const TXmlNode& node : document.SelectNodes(QStringLiteral("/data/okini"))) {
+        const TXmlLoadResult loaded = document.LoadFromBytes(bytes);
+        if (loaded == TXmlLoadResult::Empty)
+            return TStoreLoadResult::Whole;
+        if (!IsStoreDocument(loaded, document, elementPath))
+            return TStoreLoadResult::NotAStore;
+        for (const TXmlNode& node : document.SelectNodes(elementPath)) {
             auto entry = std::make_unique<TOkini>();
             entry->Name = ChildText(node, QStringLiteral("name"));
             entry->Url = ChildText(node, QStringLiteral("url"));
@@ -67,33 +75,44 @@ void TOkiniList::Load() {
             Add(std::move(entry));
         }
     } catch (const std::exception&) {
-        Messages::Show(XmlStoreLoadFailedText(StoreName));
+        return TStoreLoadResult::Partial;
     }
+    return TStoreLoadResult::Whole;
+}
+
+QByteArray TOkiniList::SaveToBytes() const {
+    TXmlDocument document;
+    document.AppendDeclaration();
+    TXmlNode root = document.CreateRoot(QStringLiteral("data"));
+    for (const TOkini* entry : *this) {
+        TXmlNode okini = root.AppendElement(QStringLiteral("okini"));
+        okini.AppendElement(QStringLiteral("name")).SetText(entry->Name);
+        okini.AppendElement(QStringLiteral("url")).SetText(entry->Url);
+        okini.AppendElement(QStringLiteral("memo")).SetText(entry->Memo);
+    }
+    return document.SaveToBytes();
 }
 
 void TOkiniList::Save() const {
     try {
-        TXmlDocument document;
-        document.AppendDeclaration();
-        TXmlNode root = document.CreateRoot(QStringLiteral("data"));
-        for (const TOkini* entry : *this) {
-            TXmlNode okini = root.AppendElement(QStringLiteral("okini"));
-            okini.AppendElement(QStringLiteral("name")).SetText(entry->Name);
-            okini.AppendElement(QStringLiteral("url")).SetText(entry->Url);
-            okini.AppendElement(QStringLiteral("memo")).SetText(entry->Memo);
-        }
+        const QByteArray bytes = SaveToBytes();
         const QString path = XmlFilePath();
         MakeFolderOf(path);
-        document.Save(path);
-    } catch (const std::exception&) {
-        Messages::Show(XmlStoreSaveFailedText(StoreName));
+        WriteFileAtomically(path, bytes);
+    } catch (const std::exception& error) {
+        Messages::Show(XmlStoreSaveFailedText(StoreName, XmlFilePath(), SaveFailureReason(error)));
     }
 }
 
 void TOkiniList::WritePage(const QString& stylesheetAddress) const {
     const QString path = PageFilePath();
     MakeFolderOf(path);
-    WriteFileAtomically(path, OkiniPageBytes(*this, stylesheetAddress));
+    try {
+        WriteFileAtomically(path, OkiniPageBytes(*this, stylesheetAddress));
+    } catch (const ESystemError& error) {
+        // The error report shows the message alone: it must say which file could not be written.
+        throw Exception(CannotCreateFileText(path, error.Message()));
+    }
 }
 
 QByteArray OkiniPageBytes(const TOkiniList& list, const QString& stylesheetAddress) {

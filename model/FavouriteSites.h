@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "model/OwningList.h"
+#include "model/XmlStore.h"
 
 // The user's favourite web sites, kept in "data/OkiniList.xml" beside the executable and shown
 // as the generated page "data/OkiniList.html" on the favourites tab.
@@ -21,11 +22,16 @@ public:
     // nothing and says nothing; an entry lacking "name", "url" or "memo" stops the reading with
     // "データの読み込みに失敗しました（OkiniList）。", keeping the entries read before it.
     void Load();
+    // The same on the bytes of the file; shows nothing.
+    TStoreLoadResult LoadFromBytes(const QByteArray& bytes);
     // Writes the whole list to "data/OkiniList.xml"; a failure shows
     // "データの保存に失敗しました（OkiniList）。" and leaves the list as it is.
     void Save() const;
+    // The bytes that Save writes.
+    QByteArray SaveToBytes() const;
     // Writes "data/OkiniList.html" linking the stylesheet at the given address. A failure raises
-    // (ESystemError): the caller's error report tells the user.
+    // an Exception naming the file ("ファイル "%s" を作成できません。%s"): the caller's error
+    // report tells the user.
     void WritePage(const QString& stylesheetAddress) const;
 
     static QString XmlFilePath();

@@ -1,6 +1,7 @@
 #include "model/OkiniStore.h"
 
 #include "model/XmlStore.h"
+#include "platform/AtomicFile.h"
 #include "platform/Messages.h"
 #include "platform/XmlDocument.h"
 
@@ -9,21 +10,29 @@ TPhotoOkini* TPhotoOkiniList::Add(const QString& folder, const QString& fileName
 }
 
 void TPhotoOkiniList::LoadFromFile(const QString& path) {
+    Clear();
+    LoadStoreFile(path, StoreName(), [&](const QByteArray& bytes) {
+        return LoadFromBytes(bytes, StoreFolderOf(path));
+    });
+}
+
+TStoreLoadResult TPhotoOkiniList::LoadFromBytes(const QByteArray& bytes, const QString& saveDir) {
     const QString folder = QStringLiteral("folder");
     const QString file = QStringLiteral("file");
-    const bool whole =
-        LoadEntries(path, QStringLiteral("/data/okiniiri"), [&](const TXmlNode& node) {
-            return std::make_unique<TPhotoOkini>(TPhotoOkini{node.SelectSingleNode(folder).Text(),
-                                                             node.SelectSingleNode(file).Text()});
-        });
-    if (!whole)
-        Messages::Show(XmlStoreLoadFailedText(StoreName()));
+    return LoadEntries(bytes, saveDir, QStringLiteral("/data/okiniiri"), [&](const TXmlNode& node) {
+        return std::make_unique<TPhotoOkini>(
+            TPhotoOkini{node.SelectSingleNode(folder).Text(), node.SelectSingleNode(file).Text()});
+    });
+}
+
+QByteArray TPhotoOkiniList::SaveToBytes() const {
+    return EntriesBytes(QStringLiteral("okiniiri"), [](const TPhotoOkini&, TXmlTextWriter&) {});
 }
 
 void TPhotoOkiniList::SaveToFile(const QString& path) const {
     try {
-        SaveEntries(path, QStringLiteral("okiniiri"), [](const TPhotoOkini&, TXmlNode&) {});
-    } catch (const std::exception&) {
-        Messages::Show(XmlStoreSaveFailedText(StoreName()));
+        WriteFileAtomically(path, SaveToBytes());
+    } catch (const std::exception& error) {
+        Messages::Show(XmlStoreSaveFailedText(StoreName(), path, SaveFailureReason(error)));
     }
 }

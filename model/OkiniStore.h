@@ -26,9 +26,13 @@ public:
     // Replaces the list by the entries of the file, as TPhotoTagList::LoadFromFile does; its
     // message is "データの読み込みに失敗しました（PhotoOkiniList）。".
     void LoadFromFile(const QString& path);
+    // The same on the bytes of a store file, as TPhotoTagList::LoadFromBytes.
+    TStoreLoadResult LoadFromBytes(const QByteArray& bytes, const QString& saveDir);
 
     // Writes the whole list atomically; a failure shows
     // "データの保存に失敗しました（PhotoOkiniList）。", the list stays as it is and the caller goes
     // on.
     void SaveToFile(const QString& path) const;
+    // The bytes that SaveToFile writes.
+    QByteArray SaveToBytes() const;
 };

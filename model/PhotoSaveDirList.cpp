@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "model/XmlStore.h"
+#include "platform/AtomicFile.h"
 #include "platform/Exception.h"
 #include "platform/Messages.h"
 #include "platform/ProgramDir.h"
@@ -19,12 +20,20 @@ QString TPhotoSaveDirList::FileName() {
 }
 
 void TPhotoSaveDirList::Load() {
-    if (!QFile::exists(FileName()))
-        return;
+    LoadStoreFile(FileName(), StoreName,
+                  [this](const QByteArray& bytes) { return LoadFromBytes(bytes); });
+}
+
+TStoreLoadResult TPhotoSaveDirList::LoadFromBytes(const QByteArray& bytes) {
+    const QString elementPath = QStringLiteral("/data/save");
     TXmlDocument document;
     try {
-        document.Load(FileName());
-        for (const TXmlNode& node : document.SelectNodes(QStringLiteral("/data/save"))) {
+        const TXmlLoadResult loaded = document.LoadFromBytes(bytes);
+        if (loaded == TXmlLoadResult::Empty)
+            return TStoreLoadResult::Whole;
+        if (!IsStoreDocument(loaded, document, elementPath))
+            return TStoreLoadResult::NotAStore;
+        for (const TXmlNode& node : document.SelectNodes(elementPath)) {
             const TXmlNode order = node.SelectSingleNode(QStringLiteral("@order"));
             if (order.IsNull())
                 throw Exception(QStringLiteral("order がありません。"));
@@ -36,25 +45,31 @@ void TPhotoSaveDirList::Load() {
             Add(std::move(entry));
         }
     } catch (const std::exception&) {
-        Messages::Show(XmlStoreLoadFailedText(StoreName));
+        return TStoreLoadResult::Partial;
     }
+    return TStoreLoadResult::Whole;
 }
 
-void TPhotoSaveDirList::Save() const {
+QByteArray TPhotoSaveDirList::SaveToBytes() const {
     TXmlDocument document;
     document.AppendDeclaration();
     TXmlNode root = document.CreateRoot(QStringLiteral("data"));
+    for (const TPhotoSaveDir* entry : *this) {
+        TXmlNode save = root.AppendElement(QStringLiteral("save"));
+        save.SetText(entry->Path);
+        save.SetAttribute(QStringLiteral("order"), QString::number(entry->Order));
+    }
+    return document.SaveToBytes();
+}
+
+void TPhotoSaveDirList::Save() const {
     try {
-        for (const TPhotoSaveDir* entry : *this) {
-            TXmlNode save = root.AppendElement(QStringLiteral("save"));
-            save.SetText(entry->Path);
-            save.SetAttribute(QStringLiteral("order"), QString::number(entry->Order));
-        }
+        const QByteArray bytes = SaveToBytes();
         // On a fresh install the folder does not exist until the first folder is registered.
         QDir().mkpath(QFileInfo(FileName()).absolutePath());
-        document.Save(FileName());
-    } catch (const std::exception&) {
-        Messages::Show(XmlStoreSaveFailedText(StoreName));
+        WriteFileAtomically(FileName(), bytes);
+    } catch (const std::exception& error) {
+        Messages::Show(XmlStoreSaveFailedText(StoreName, FileName(), SaveFailureReason(error)));
     }
 }
 

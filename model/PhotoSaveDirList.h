@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "model/OwningList.h"
+#include "model/XmlStore.h"
 
 // A registered save folder.
 struct TPhotoSaveDir {
@@ -16,10 +17,14 @@ public:
     // Appends the file's entries; a failure shows
     // "データの読み込みに失敗しました（PhotoSaveDirList）。" and keeps the entries read before it.
     void Load();
+    // The same on the bytes of the file; shows nothing.
+    TStoreLoadResult LoadFromBytes(const QByteArray& bytes);
     // Replaces the file with the whole list, making the folder "data" when it is missing; a
     // failure shows
     // "データの保存に失敗しました（PhotoSaveDirList）。" and leaves the list as it is.
     void Save() const;
+    // The bytes that Save writes.
+    QByteArray SaveToBytes() const;
     // Orders 1, 2, ..., n in list order.
     void Renumber();
 

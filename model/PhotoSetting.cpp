@@ -1,5 +1,6 @@
 #include "model/PhotoSetting.h"
 
+#include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/ProgramDir.h"
 
@@ -41,4 +42,16 @@ int ReduceSizeValue(const QString& text) {
     bool ok = false;
     const int value = text.toInt(&ok, 10);
     return ok ? value : TPhotoSetting::DefaultReduceSize;
+}
+
+int RememberedFolderIndex(const QStringList& entries, const QString& remembered) {
+    const qsizetype exact = entries.indexOf(remembered);
+    if (exact >= 0)
+        return int(exact);
+    const QByteArray written = Cp932::Encode(remembered);
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        if (Cp932::Encode(entries[i]) == written)
+            return int(i);
+    }
+    return -1;
 }

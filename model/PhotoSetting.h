@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The few settings of the program, kept in the INI file beside the executable.
 class TPhotoSetting {
@@ -19,6 +20,11 @@ public:
 
     static QString FileName();
 };
+
+// The folder entry that a remembered SaveFolder text names: the first whose text equals it, else
+// the first whose text, written to CP932 as the settings file writes it (a character outside
+// CP932 as '?'), gives the same bytes: a path "Café" is remembered as "Caf?". -1 when none does.
+int RememberedFolderIndex(const QStringList& entries, const QString& remembered);
 
 // A reduce size as the consumers use it: the decimal value of the text, or 600 when the text is
 // not a decimal integer.

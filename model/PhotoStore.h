@@ -11,6 +11,7 @@
 
 #include "model/OwningList.h"
 #include "model/PhotoFolders.h"
+#include "model/XmlStore.h"
 #include "platform/Exception.h"
 #include "platform/XmlDocument.h"
 
@@ -145,19 +146,22 @@ public:
 
 protected:
     // Replaces the list by the entries that make(node) builds from the elements of elementPath
-    // in the store file at path, in document order, keeping those whose reduced copy exists
-    // under the file's folder. A missing or malformed file gives an empty list. Returns false
-    // when reading failed part-way; the entries read before the failure are kept.
+    // in the bytes of a store file, in document order, keeping those whose reduced copy exists
+    // under saveDir. Bytes that are no store file give an empty list (NotAStore); when reading
+    // fails part-way the entries read before the failure are kept (Partial).
     template <typename TMake>
-    bool LoadEntries(const QString& path, const QString& elementPath, TMake make) {
+    TStoreLoadResult LoadEntries(const QByteArray& bytes, const QString& saveDir,
+                                 const QString& elementPath, TMake make) {
         Clear();
-        if (!FileExists(path))
-            return true;
         std::vector<std::unique_ptr<T>> read;
-        bool whole = true;
+        TStoreLoadResult result = TStoreLoadResult::Whole;
         try {
             TXmlDocument document;
-            document.Load(path);
+            const TXmlLoadResult loaded = document.LoadFromBytes(bytes);
+            if (loaded == TXmlLoadResult::Empty)
+                return result;
+            if (!IsStoreDocument(loaded, document, elementPath))
+                return TStoreLoadResult::NotAStore;
             const QList<TXmlNode> nodes = document.SelectNodes(elementPath);
             read.reserve(size_t(nodes.size()));
             // Entries of one dated folder share its name's text: a lookup that compares folder
@@ -169,10 +173,10 @@ protected:
                 read.push_back(std::move(entry));
             }
         } catch (const std::exception&) {
-            whole = false;
+            result = TStoreLoadResult::Partial;
         }
         try {
-            TReducedCopies copies(StoreFolderOf(path));
+            TReducedCopies copies(saveDir);
             for (const auto& entry : read)
                 copies.Expect(entry->Folder);
             Reserve(qsizetype(read.size()));
@@ -181,29 +185,33 @@ protected:
                     Append(std::move(entry));
             }
         } catch (const std::exception&) {
-            whole = false;
+            result = TStoreLoadResult::Partial;
         }
-        return whole;
+        return result;
     }
 
-    // Writes the whole list to the path, each entry as an element of that name under "data" with
-    // its "folder" and "file" and then what fill(entry, element) appends, with no text between
-    // elements. An entry whose names the file could not carry (which Add refuses) is left out,
-    // so the file always loads again. Raises when the file cannot be written.
+    // The bytes of the store file that holds the whole list: each entry as an element of that
+    // name under "data" with its "folder" and "file" and then what fill(entry, writer) writes,
+    // with no text between elements. An entry whose names the file could not carry (which Add
+    // refuses) is left out, so the file always loads again.
     template <typename TFill>
-    void SaveEntries(const QString& path, const QString& elementName, TFill fill) const {
-        TXmlDocument document;
-        document.AppendDeclaration();
-        TXmlNode root = document.CreateRoot(QStringLiteral("data"));
+    QByteArray EntriesBytes(const QString& elementName, TFill fill) const {
+        const QString root = QStringLiteral("data");
+        const QString folder = QStringLiteral("folder");
+        const QString file = QStringLiteral("file");
+        TXmlTextWriter writer;
+        writer.Open(root);
         for (const T* entry : *this) {
             if (!IsStorableKey(entry->Folder, entry->FileName))
                 continue;
-            TXmlNode element = root.AppendElement(elementName);
-            element.AppendElement(QStringLiteral("folder")).SetText(entry->Folder);
-            element.AppendElement(QStringLiteral("file")).SetText(entry->FileName);
-            fill(*entry, element);
+            writer.Open(elementName);
+            writer.Element(folder, entry->Folder);
+            writer.Element(file, entry->FileName);
+            fill(*entry, writer);
+            writer.Close(elementName);
         }
-        document.Save(path, TXmlLayout::Compact);
+        writer.Close(root);
+        return writer.Finish();
     }
 
     // Appends a new entry after checking that its names can be stored.

@@ -3,6 +3,7 @@
 #include <QSet>
 
 #include "model/XmlStore.h"
+#include "platform/AtomicFile.h"
 #include "platform/Messages.h"
 #include "platform/XmlDocument.h"
 
@@ -35,25 +36,35 @@ void TPhotoTagList::CollectTags(TTagList& tags) const {
 }
 
 void TPhotoTagList::LoadFromFile(const QString& path) {
+    Clear();
+    LoadStoreFile(path, StoreName(), [&](const QByteArray& bytes) {
+        return LoadFromBytes(bytes, StoreFolderOf(path));
+    });
+}
+
+TStoreLoadResult TPhotoTagList::LoadFromBytes(const QByteArray& bytes, const QString& saveDir) {
     const QString folder = QStringLiteral("folder");
     const QString file = QStringLiteral("file");
     const QString val = QStringLiteral("val");
-    const bool whole = LoadEntries(path, QStringLiteral("/data/tag"), [&](const TXmlNode& node) {
+    return LoadEntries(bytes, saveDir, QStringLiteral("/data/tag"), [&](const TXmlNode& node) {
         return std::make_unique<TPhotoTag>(TPhotoTag{node.SelectSingleNode(folder).Text(),
                                                      node.SelectSingleNode(file).Text(),
                                                      node.SelectSingleNode(val).Text()});
     });
-    if (!whole)
-        Messages::Show(XmlStoreLoadFailedText(StoreName()));
+}
+
+QByteArray TPhotoTagList::SaveToBytes() const {
+    const QString val = QStringLiteral("val");
+    return EntriesBytes(QStringLiteral("tag"), [&](const TPhotoTag& entry, TXmlTextWriter& tag) {
+        tag.Element(val, entry.Tags);
+    });
 }
 
 void TPhotoTagList::SaveToFile(const QString& path) const {
     try {
-        SaveEntries(path, QStringLiteral("tag"), [](const TPhotoTag& entry, TXmlNode& tag) {
-            tag.AppendElement(QStringLiteral("val")).SetText(entry.Tags);
-        });
-    } catch (const std::exception&) {
-        Messages::Show(XmlStoreSaveFailedText(StoreName()));
+        WriteFileAtomically(path, SaveToBytes());
+    } catch (const std::exception& error) {
+        Messages::Show(XmlStoreSaveFailedText(StoreName(), path, SaveFailureReason(error)));
     }
 }
 

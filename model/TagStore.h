@@ -49,12 +49,17 @@ public:
     // and its reduced copy exists under the folder of the path; other failures show
     // "データの読み込みに失敗しました（PhotoTagList）。" and keep the entries read before them.
     void LoadFromFile(const QString& path);
+    // The same on the bytes of a store file, keeping the entries whose reduced copy exists
+    // under saveDir (ending in '/'); shows nothing.
+    TStoreLoadResult LoadFromBytes(const QByteArray& bytes, const QString& saveDir);
 
     // Writes the whole list to the path (atomically, the old file staying whole on a failure),
     // with no text between elements. A failure shows
     // "データの保存に失敗しました（PhotoTagList）。"; the list stays as it is and the caller goes
     // on.
     void SaveToFile(const QString& path) const;
+    // The bytes that SaveToFile writes.
+    QByteArray SaveToBytes() const;
 };
 
 // Clears the list and appends the names of a tag text: names are separated by commas, nothing

@@ -8,13 +8,19 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QFile>
 #include <QRegularExpression>
 #include <cerrno>
+#include <cstdio>
+#include <map>
 #include <mutex>
 #include <set>
+#include <utility>
 
+#include "platform/FileErrors.h"
 #include "platform/FileHandle.h"
+#include "platform/Messages.h"
 
 namespace {
 
@@ -126,7 +132,110 @@ void ReadToEnd(int handle, Sink sink) {
     }
 }
 
+// The files marked unreadable, by the path a write reaches them under, with the identity of the
+// file that was read.
+struct TFileIdentity {
+    dev_t Device;
+    ino_t Inode;
+};
+
+std::mutex UnreadableMutex;
+std::map<QByteArray, TFileIdentity>& UnreadableFiles() {
+    static std::map<QByteArray, TFileIdentity> files;
+    return files;
+}
+
+// Gives the file a second name that is new: a hard link, so that the target stays in place until
+// the rename replaces it; where the file system has no hard links, a rename that never replaces.
+// Returns the new name.
+QByteArray KeepAside(const QByteArray& target) {
+    const QByteArray stem =
+        target + ".unreadable-" +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toLatin1();
+    for (int attempt = 1; attempt < 1000; ++attempt) {
+        const QByteArray name = attempt == 1 ? stem : stem + '-' + QByteArray::number(attempt);
+        if (::link(target.constData(), name.constData()) == 0)
+            return name;
+        if (errno == EEXIST)
+            continue;
+        if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK && errno != EXDEV)
+            throw ESystemError(errno);
+        if (::renameat2(AT_FDCWD, target.constData(), AT_FDCWD, name.constData(),
+                        RENAME_NOREPLACE) == 0)
+            return name;
+        if (errno != EEXIST)
+            throw ESystemError(errno);
+    }
+    throw ESystemError(EEXIST);
+}
+
+// Moves a file that was marked unreadable aside before it is replaced, and tells the user.
+void KeepUnreadableAside(const QByteArray& target) {
+    const std::lock_guard<std::mutex> lock(UnreadableMutex);
+    auto& files = UnreadableFiles();
+    const auto found = files.find(target);
+    if (found == files.end())
+        return;
+    struct stat info {};
+    if (::stat(target.constData(), &info) != 0 || info.st_dev != found->second.Device ||
+        info.st_ino != found->second.Inode) {
+        files.erase(found);  // not the file that was read
+        return;
+    }
+    const QByteArray copy = KeepAside(target);
+    files.erase(found);
+    Messages::Show(UnreadableFileMovedText(QFile::decodeName(target), QFile::decodeName(copy)));
+}
+
+TFlushFunction& FlushFunction() {
+    static TFlushFunction flush;
+    return flush;
+}
+
+// Flushes a file or folder; a file system that cannot flush (EINVAL) has nothing to flush.
+int Flush(int handle, TFlushKind kind) {
+    const TFlushFunction& flush = FlushFunction();
+    const int result = flush ? flush(handle, kind) : ::fsync(handle);
+    return result != 0 && errno == EINVAL ? 0 : result;
+}
+
+// Flushes the folder after a rename, so that the new name survives a power cut. Its failure is
+// not the write's: the new contents are on the disk already and the rename is done, so a power
+// cut leaves the old file or the new one either way.
+void FlushFolder(const QByteArray& folder) {
+    const TFileHandle handle(
+        ::open(folder.isEmpty() ? "." : folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (handle.Get() >= 0)
+        static_cast<void>(Flush(handle.Get(), TFlushKind::Folder));
+}
+
 }  // namespace
+
+TFlushFunction SetFlushFunction(TFlushFunction flush) {
+    return std::exchange(FlushFunction(), std::move(flush));
+}
+
+void MarkUnreadable(const QString& path) {
+    try {
+        const QByteArray target = FollowLinks(QFile::encodeName(path));
+        struct stat info {};
+        if (::stat(target.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+            return;  // nothing there to lose
+        const std::lock_guard<std::mutex> lock(UnreadableMutex);
+        UnreadableFiles()[target] = TFileIdentity{info.st_dev, info.st_ino};
+    } catch (const ESystemError&) {
+        // A loop of links: no write can reach a file there either.
+    }
+}
+
+void ForgetUnreadable(const QString& path) {
+    try {
+        const QByteArray target = FollowLinks(QFile::encodeName(path));
+        const std::lock_guard<std::mutex> lock(UnreadableMutex);
+        UnreadableFiles().erase(target);
+    } catch (const ESystemError&) {
+    }
+}
 
 ESystemError::ESystemError(int errorNumber)
     : Exception(SystemErrorText(errorNumber)), FErrorNumber(errorNumber) {}
@@ -184,20 +293,35 @@ void TAtomicFile::Write(const void* data, size_t size) {
 }
 
 void TAtomicFile::Commit() {
-    // Without an fsync a power cut may still lose the new contents, but the rename means a crash
-    // of the program never leaves a cut-short file, and the import stays as fast as a plain copy.
+    // The new contents reach the disk before their name does, and the name after the rename.
     const int handle = FHandle;
+    if (Flush(handle, TFlushKind::File) != 0) {
+        const int error = errno;
+        Discard();
+        throw ESystemError(error);
+    }
     FHandle = -1;
     if (::close(handle) != 0) {
         const int error = errno;
         ::unlink(FTempName.constData());
         throw ESystemError(error);
     }
+    try {
+        KeepUnreadableAside(FTarget);
+    } catch (...) {
+        ::unlink(FTempName.constData());
+        throw;
+    }
+    // The replaced file lives on until the folder is flushed: freeing its blocks (and telling a
+    // thin-provisioned disk about them) then falls in a later commit of the file system, not in
+    // the flush that the caller waits for.
+    const TFileHandle replaced(::open(FTarget.constData(), O_PATH | O_CLOEXEC));
     if (::rename(FTempName.constData(), FTarget.constData()) != 0) {
         const int error = errno;
         ::unlink(FTempName.constData());
         throw ESystemError(error);
     }
+    FlushFolder(FolderOf(FTarget));
 }
 
 void TAtomicFile::Discard() {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 #include "platform/Exception.h"
 
@@ -15,10 +16,11 @@ private:
     int FErrorNumber;
 };
 
-// Writes a file so that it is never seen half-written: the bytes go to a temporary file in the
-// target's folder, which Commit renames over the target. A writer destroyed without Commit
-// removes its temporary file and leaves the old target as it was. Failures raise ESystemError;
-// callers turn it into their own message.
+// Writes a file so that it is never seen half-written, not even after a power cut: the bytes go
+// to a temporary file in the target's folder, which Commit flushes to the disk, renames over the
+// target, and then flushes the folder, so that the disk holds the old file or the whole new one.
+// A writer destroyed without Commit removes its temporary file and leaves the old target as it
+// was. Failures raise ESystemError; callers turn it into their own message.
 //
 // Apart from never cutting a file short, the result is what a plain overwrite would give: a
 // target that exists but may not be written is refused (EACCES) and stays as it was, a replaced
@@ -49,6 +51,25 @@ private:
     QByteArray FTempName;
     int FHandle = -1;
 };
+
+// A data file that exists but could not be read as what it should be is never overwritten
+// unseen. A reader that found such a file marks it; the first TAtomicFile that replaces it then
+// first moves it aside, in the folder of the file, as NAME.unreadable-yyyymmdd-hhmmss (never over
+// an earlier copy; a second one in the same second gets "-2" and so on), and tells the user once,
+// through Messages::Show, which file it was and where the copy now is. When the file cannot be
+// moved aside, the write fails and the file stays as it was. A mark holds for the file that was
+// read: one renamed into its place since is replaced as any other.
+void MarkUnreadable(const QString& path);
+// The file at the path was read whole after all: it is replaced as any other.
+void ForgetUnreadable(const QString& path);
+
+// What TAtomicFile flushes: the temporary file before the rename, the folder after it.
+enum class TFlushKind { File, Folder };
+// The call that flushes an open file or folder to the disk: fsync unless replaced. It returns 0,
+// or -1 with errno set. Tests replace it to see both flushes; SetFlushFunction returns the one it
+// replaced, and an empty function restores fsync.
+using TFlushFunction = std::function<int(int handle, TFlushKind kind)>;
+TFlushFunction SetFlushFunction(TFlushFunction flush);
 
 // True for the names of TAtomicFile's temporary files.
 bool IsAtomicTempName(const QString& fileName);

@@ -8,27 +8,31 @@
 
 namespace {
 
-// A line of the file with its own terminator ("\r\n", "\n" or none at the end of the file), so
-// that writing it back reproduces the file byte for byte.
+// A line of the file with its own terminator ("\r\n", "\n", "\r" or none at the end of the
+// file), so that writing it back reproduces the file byte for byte.
 struct TIniLine {
     QByteArray Text;
     QByteArray Ending;
 };
 
+// A lone CR ends a line too: were it part of the text, a value would read with a CR that a
+// write of another key (which appends a LF after it) takes away again.
 QList<TIniLine> SplitLines(const QByteArray& bytes) {
     QList<TIniLine> lines;
+    const qsizetype size = bytes.size();
     qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0) {
+    while (start < size) {
+        qsizetype end = start;
+        while (end < size && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        if (end == size) {
             lines.append({bytes.mid(start), {}});
             break;
         }
-        qsizetype textEnd = end;
-        if (textEnd > start && bytes[textEnd - 1] == '\r')
-            --textEnd;
-        lines.append({bytes.mid(start, textEnd - start), bytes.mid(textEnd, end + 1 - textEnd)});
-        start = end + 1;
+        const qsizetype next =
+            bytes[end] == '\r' && end + 1 < size && bytes[end + 1] == '\n' ? end + 2 : end + 1;
+        lines.append({bytes.mid(start, end - start), bytes.mid(end, next - end)});
+        start = next;
     }
     return lines;
 }
@@ -54,8 +58,20 @@ QByteArray TrimBlanks(const QByteArray& text) {
     return text.mid(begin, end - begin);
 }
 
+bool IsAscii(const QByteArray& bytes) {
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 bool SameName(const QByteArray& stored, const QString& wanted) {
-    return Cp932::Decode(TrimBlanks(stored)).compare(wanted.trimmed(), Qt::CaseInsensitive) == 0;
+    const QByteArray name = TrimBlanks(stored);
+    // Names are nearly always ASCII, which CP932 holds as itself: no conversion needed.
+    if (IsAscii(name))
+        return QLatin1StringView(name).compare(wanted.trimmed(), Qt::CaseInsensitive) == 0;
+    return Cp932::Decode(name).compare(wanted.trimmed(), Qt::CaseInsensitive) == 0;
 }
 
 // The section name of a "[name]" line, or false for any other line.
@@ -170,16 +186,9 @@ bool ParseIniInteger(const QString& text, int* value) {
     return ok;
 }
 
-TIniFile::TIniFile(QString fileName) : FFileName(std::move(fileName)) {}
-
-QString TIniFile::ReadString(const QString& section, const QString& key,
+QString TIniText::ReadString(const QString& section, const QString& key,
                              const QString& defaultValue) const {
-    QList<TIniLine> lines;
-    try {
-        lines = SplitLines(ReadFileOrEmpty(FFileName));
-    } catch (const ESystemError&) {
-        return defaultValue;  // like a missing file
-    }
+    const QList<TIniLine> lines = SplitLines(FBytes);
     const TSectionRange range = FindSection(lines, section);
     if (range.Header < 0)
         return defaultValue;
@@ -193,22 +202,17 @@ QString TIniFile::ReadString(const QString& section, const QString& key,
     return Cp932::Decode(value);
 }
 
-int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
+int TIniText::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
     int value = defaultValue;
     return ParseIniInteger(ReadString(section, key, QString()), &value) ? value : defaultValue;
 }
 
-bool TIniFile::ReadBool(const QString& section, const QString& key, bool defaultValue) const {
+bool TIniText::ReadBool(const QString& section, const QString& key, bool defaultValue) const {
     return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
-    QList<TIniLine> lines;
-    try {
-        lines = SplitLines(ReadFileOrEmpty(FFileName));
-    } catch (const ESystemError&) {
-        throw EIniWriteError(FFileName);
-    }
+void TIniText::WriteString(const QString& section, const QString& key, const QString& value) {
+    QList<TIniLine> lines = SplitLines(FBytes);
     const QByteArray ending = LineEndingOf(lines);
     const QByteArray entry = Cp932::Encode(key) + '=' + Cp932::Encode(value);
     const TSectionRange range = FindSection(lines, section);
@@ -229,8 +233,39 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
             lines[insertAt - 1].Ending = ending;
         lines.insert(insertAt, {entry, ending});
     }
+    FBytes = JoinLines(lines);
+}
+
+TIniFile::TIniFile(QString fileName) : FFileName(std::move(fileName)) {}
+
+QString TIniFile::ReadString(const QString& section, const QString& key,
+                             const QString& defaultValue) const {
     try {
-        WriteFileAtomically(FFileName, JoinLines(lines));
+        return TIniText(ReadFileOrEmpty(FFileName)).ReadString(section, key, defaultValue);
+    } catch (const ESystemError&) {
+        return defaultValue;  // like a missing file
+    }
+}
+
+int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
+    int value = defaultValue;
+    return ParseIniInteger(ReadString(section, key, QString()), &value) ? value : defaultValue;
+}
+
+bool TIniFile::ReadBool(const QString& section, const QString& key, bool defaultValue) const {
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
+    TIniText text;
+    try {
+        text = TIniText(ReadFileOrEmpty(FFileName));
+    } catch (const ESystemError&) {
+        throw EIniWriteError(FFileName);
+    }
+    text.WriteString(section, key, value);
+    try {
+        WriteFileAtomically(FFileName, text.Bytes());
     } catch (const ESystemError&) {
         throw EIniWriteError(FFileName);
     }

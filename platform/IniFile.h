@@ -6,14 +6,39 @@
 
 #include "platform/Exception.h"
 
-// An INI file in code page 932 with the semantics of the Windows private-profile functions:
-// section and key names match without regard to letter case and the first match wins; a read
-// value loses the blanks around it and one pair of enclosing quotes and is cut at 2047 bytes;
-// writing a key touches only that key's line, so comments, blank lines and unknown keys and
-// sections stay byte for byte as they were. Every call opens the file for its own duration.
-class TIniFile {
+// The bytes of an INI file in code page 932, read and changed in memory with the semantics of
+// the Windows private-profile functions: section and key names match without regard to letter
+// case and the first match wins; a read value loses the blanks around it and one pair of
+// enclosing quotes and is cut at 2047 bytes; writing a key touches only that key's line, so
+// comments, blank lines and unknown keys and sections stay byte for byte as they were. A line
+// ends at CR LF, at LF or at a lone CR.
+class TIniText {
 public:
     static constexpr qsizetype MaxValueBytes = 2047;
+
+    explicit TIniText(QByteArray bytes = {}) : FBytes(std::move(bytes)) {}
+
+    const QByteArray& Bytes() const { return FBytes; }
+
+    QString ReadString(const QString& section, const QString& key,
+                       const QString& defaultValue) const;
+    // Decimal, or hexadecimal after "0x", "0X" or "$"; any other text gives the default.
+    int ReadInteger(const QString& section, const QString& key, int defaultValue) const;
+    bool ReadBool(const QString& section, const QString& key, bool defaultValue) const;
+
+    // Sets the key: its line is replaced in place; a missing key goes after the last line of its
+    // section, a missing section at the end.
+    void WriteString(const QString& section, const QString& key, const QString& value);
+
+private:
+    QByteArray FBytes;
+};
+
+// An INI file on disk with the rules of TIniText. Every call opens the file for its own
+// duration.
+class TIniFile {
+public:
+    static constexpr qsizetype MaxValueBytes = TIniText::MaxValueBytes;
 
     explicit TIniFile(QString fileName);
 

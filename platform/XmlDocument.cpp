@@ -6,9 +6,13 @@
 #include <libxml/xmlerror.h>
 
 #include <QStringList>
+#include <cerrno>
+#include <limits>
 #include <mutex>
+#include <utility>
 
 #include "platform/AtomicFile.h"
+#include "platform/Cp932.h"
 
 namespace {
 
@@ -29,14 +33,68 @@ bool IsElementNamed(const xmlNode* node, const QByteArray& name) {
     return node->type == XML_ELEMENT_NODE && xmlStrEqual(node->name, Utf8(name));
 }
 
+const char* const ShiftJisLabels[] = {"SHIFT-JIS", "SHIFT_JIS",  "SJIS",
+                                      "MS_KANJI",  "CSSHIFTJIS", "CP932"};
+
+bool IsBlankText(const QByteArray& bytes) {
+    for (const char c : bytes) {
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            return false;
+    }
+    return true;
+}
+
+// True when the bytes are valid UTF-8 holding at least one character of three or four bytes, as
+// every Japanese text in UTF-8 does. CP932 text is almost never valid UTF-8 at all, and never with
+// such characters throughout, so this tells a UTF-8 file under a Shift-JIS label.
+bool LooksLikeUtf8(const QByteArray& bytes) {
+    bool wide = false;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        const unsigned char c = *p;
+        int follow = 0;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        if (c >= 0xC2 && c <= 0xDF)
+            follow = 1;
+        else if (c >= 0xE0 && c <= 0xEF)
+            follow = 2;
+        else if (c >= 0xF0 && c <= 0xF4)
+            follow = 3;
+        else
+            return false;
+        if (end - p <= follow)
+            return false;
+        for (int i = 1; i <= follow; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+        }
+        wide = wide || follow >= 2;
+        p += follow + 1;
+    }
+    return wide;
+}
+
 }  // namespace
+
+bool IsShiftJisLabel(const QByteArray& label) {
+    for (const char* known : ShiftJisLabels) {
+        if (label.compare(known, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
 
 void InitXmlLibrary() {
     static std::once_flag once;
     std::call_once(once, [] {
         xmlInitParser();
-        for (const char* alias : {"SHIFT-JIS", "SHIFT_JIS", "SJIS", "MS_KANJI", "CSSHIFTJIS"}) {
-            xmlAddEncodingAlias("CP932", alias);
+        for (const char* alias : ShiftJisLabels) {
+            if (qstrcmp(alias, "CP932") != 0)
+                xmlAddEncodingAlias("CP932", alias);
         }
     });
     // The error handlers are per thread in libxml2.
@@ -89,29 +147,51 @@ TXmlDocument::~TXmlDocument() {
     xmlFreeDoc(FDoc);
 }
 
-void TXmlDocument::Load(const QString& path) {
+TXmlLoadResult TXmlDocument::Load(const QString& path) {
     QByteArray bytes;
     try {
         bytes = ReadWholeFile(path);
-    } catch (const ESystemError&) {
-        bytes.clear();
+    } catch (const ESystemError& error) {
+        LoadFromBytes({});
+        return error.ErrorNumber() == ENOENT ? TXmlLoadResult::Missing : TXmlLoadResult::Unreadable;
     }
-    LoadFromBytes(bytes);
+    return LoadFromBytes(bytes);
 }
 
-void TXmlDocument::LoadFromBytes(const QByteArray& bytes) {
+TXmlLoadResult TXmlDocument::LoadFromBytes(const QByteArray& bytes) {
     InitXmlLibrary();
-    // No network, no external entities: a data file only ever describes itself.
-    constexpr int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-    xmlDoc* parsed = bytes.isEmpty() ? nullptr
-                                     : xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr,
-                                                     nullptr, options);
     xmlFreeDoc(FDoc);
-    FDoc = parsed ? parsed : xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
+    FDoc = nullptr;
+    TXmlLoadResult result = TXmlLoadResult::Empty;
+    if (!IsBlankText(bytes) && bytes.size() <= std::numeric_limits<int>::max()) {
+        // No network, no external entities: a data file only ever describes itself.
+        constexpr int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+        FDoc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, options);
+        result = TXmlLoadResult::Read;
+        if (!FDoc) {
+            result = TXmlLoadResult::Unreadable;
+        } else if (FDoc->encoding &&
+                   IsShiftJisLabel(reinterpret_cast<const char*>(FDoc->encoding)) &&
+                   LooksLikeUtf8(bytes)) {
+            xmlFreeDoc(FDoc);
+            FDoc = nullptr;
+            result = TXmlLoadResult::Unreadable;
+        }
+    } else if (!bytes.isEmpty()) {
+        result = IsBlankText(bytes) ? TXmlLoadResult::Empty : TXmlLoadResult::Unreadable;
+    }
+    if (!FDoc)
+        FDoc = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
+    return result;
 }
 
 bool TXmlDocument::IsEmpty() const {
     return xmlDocGetRootElement(FDoc) == nullptr;
+}
+
+QString TXmlDocument::RootName() const {
+    const xmlNode* root = xmlDocGetRootElement(FDoc);
+    return root ? QString::fromUtf8(reinterpret_cast<const char*>(root->name)) : QString();
 }
 
 QList<TXmlNode> TXmlDocument::SelectNodes(const QString& path) const {
@@ -206,4 +286,81 @@ QString XmlTextOf(const QString& text) {
             kept += QStringView(text).mid(index, length);
     });
     return kept;
+}
+
+TXmlTextWriter::TXmlTextWriter() {
+    FText = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n")
+                .arg(QLatin1String(TXmlDocument::Encoding));
+}
+
+void TXmlTextWriter::Open(QStringView name) {
+    FText += u'<';
+    FText += name;
+    FText += u'>';
+    FOpenedEmpty = true;
+}
+
+void TXmlTextWriter::Close(QStringView name) {
+    if (FOpenedEmpty) {
+        // An element without content is written as libxml2 writes it: "<data/>".
+        FText.chop(1);
+        FText += QLatin1String("/>");
+        FOpenedEmpty = false;
+        return;
+    }
+    FText += QLatin1String("</");
+    FText += name;
+    FText += u'>';
+}
+
+void TXmlTextWriter::Element(QStringView name, const QString& text) {
+    FText += u'<';
+    FText += name;
+    FText += u'>';
+    const QString kept = XmlTextOf(text);
+    qsizetype plain = 0;
+    for (qsizetype i = 0; i < kept.size(); ++i) {
+        const char16_t c = kept[i].unicode();
+        const char* escape = c == u'&'    ? "&amp;"
+                             : c == u'<'  ? "&lt;"
+                             : c == u'>'  ? "&gt;"
+                             : c == u'\r' ? "&#13;"
+                                          : nullptr;
+        if (!escape)
+            continue;
+        FText += QStringView(kept).mid(plain, i - plain);
+        FText += QLatin1String(escape);
+        plain = i + 1;
+    }
+    FText += QStringView(kept).mid(plain);
+    FOpenedEmpty = false;
+    Close(name);
+}
+
+QByteArray TXmlTextWriter::Finish() {
+    FText += u'\n';
+    const QString text = std::exchange(FText, QString());
+    bool lossless = true;
+    QByteArray bytes = Cp932::Encode(text, &lossless);
+    if (lossless)
+        return bytes;
+    // Rare: a text from a hand-edited file with characters outside CP932. Each such character
+    // becomes a reference; the markup around it is ASCII, so nothing else changes.
+    bytes.clear();
+    QString run;
+    ForEachCharacter(text, [&](char32_t c, qsizetype index, qsizetype length) {
+        const QStringView character = QStringView(text).mid(index, length);
+        bool fits = true;
+        if (c >= 0x80)
+            Cp932::Encode(character.toString(), &fits);
+        if (fits) {
+            run += character;
+            return;
+        }
+        bytes += Cp932::Encode(run);
+        run.clear();
+        bytes += "&#" + QByteArray::number(uint(c)) + ';';
+    });
+    bytes += Cp932::Encode(run);
+    return bytes;
 }

@@ -32,12 +32,24 @@ private:
     _xmlNode* FNode = nullptr;
 };
 
+// What loading found.
+enum class TXmlLoadResult {
+    Missing,     // no file at the path
+    Empty,       // no bytes, or only white space: there is nothing to lose
+    Read,        // a well-formed document, read in its encoding
+    Unreadable,  // bytes that are no well-formed document in their encoding, or a file that
+                 // exists but cannot be read
+};
+
 // How a saved document is laid out: with line breaks and indentation between elements, or with
 // nothing between them.
 enum class TXmlLayout { Indented, Compact };
 
 // An XML document in the form the program's stores use. Loading never raises: a file that is
-// missing, empty, not well-formed or cut short gives an empty document, and nothing is printed.
+// missing, empty, not well-formed or cut short gives an empty document, and nothing is printed;
+// the result tells which it was. A file whose declaration names Shift-JIS but which is plainly
+// UTF-8 (a Windows editor's "save as UTF-8") is not in its encoding: it is unreadable too, rather
+// than read as garbled text.
 // Files are written in code page 932 under the label "SHIFT-JIS"; characters that CP932 cannot
 // hold become numeric character references. Saving replaces the file atomically.
 class TXmlDocument {
@@ -49,9 +61,11 @@ public:
     TXmlDocument(const TXmlDocument&) = delete;
     TXmlDocument& operator=(const TXmlDocument&) = delete;
 
-    void Load(const QString& path);
-    void LoadFromBytes(const QByteArray& bytes);
+    TXmlLoadResult Load(const QString& path);
+    TXmlLoadResult LoadFromBytes(const QByteArray& bytes);
     bool IsEmpty() const;
+    // The root element's name; empty when there is none.
+    QString RootName() const;
 
     // The elements of an absolute path such as "/data/save", in document order.
     QList<TXmlNode> SelectNodes(const QString& path) const;
@@ -70,12 +84,38 @@ private:
     bool FDeclared = false;
 };
 
+// Writes a document in the stores' compact form straight as text: the declaration naming
+// "SHIFT-JIS", then elements holding elements or text, with nothing between them; the bytes are
+// CP932, with a character that CP932 cannot hold as a numeric character reference, and read back
+// as TXmlDocument reads the files it saves. A store's save builds its file this way, some ten
+// times faster than through a document tree.
+class TXmlTextWriter {
+public:
+    TXmlTextWriter();
+
+    void Open(QStringView name);
+    void Close(QStringView name);
+    // An element holding the text; characters XML reserves are escaped and those it cannot carry
+    // left out (XmlTextOf).
+    void Element(QStringView name, const QString& text);
+
+    // The document's bytes; the writer is left empty.
+    QByteArray Finish();
+
+private:
+    QString FText;
+    bool FOpenedEmpty = false;  // the last thing written opened an element
+};
+
 // True when XML 1.0 can carry every character of the text: no control character other than tab,
 // line feed and carriage return, no surrogate without its partner, no U+FFFE or U+FFFF. A file
 // holding any other would not load again.
 bool IsXmlText(const QString& text);
 // The text without the characters that XML cannot carry.
 QString XmlTextOf(const QString& text);
+
+// True for a label under which the program reads CP932: "SHIFT-JIS", "Shift_JIS", "SJIS", ...
+bool IsShiftJisLabel(const QByteArray& label);
 
 // Registers the CP932 aliases and silences libxml2's own printing; called by TXmlDocument, and
 // safe to call again.

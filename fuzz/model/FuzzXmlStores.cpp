@@ -1,7 +1,8 @@
 // Arbitrary bytes as one of the XML stores' files (the first byte chooses: the tag store, the
-// favourites store or the save-folder list): loading must give a list or a message, never crash,
-// leak or run out of memory, and whatever was loaded must come back unchanged after a save and
-// a load: a store never writes a file it cannot read again.
+// favourites store, the save-folder list or the favourite sites), loaded from memory as the
+// stores load their files: loading must give a list, never crash, leak or run out of memory, and
+// whatever was loaded must come back unchanged after a save and a load: a store never writes a
+// file it cannot read again.
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "model/FavouriteSites.h"
 #include "model/OkiniStore.h"
 #include "model/PhotoSaveDirList.h"
 #include "model/TagStore.h"
@@ -43,13 +45,20 @@ QStringList Keys(const TPhotoSaveDirList& list) {
     return keys;
 }
 
-template <typename TList>
-void RoundTrip(const QString& folder) {
+QStringList Keys(const TOkiniList& list) {
+    QStringList keys;
+    for (const TOkini* entry : list)
+        keys.append(entry->Name + u'|' + entry->Url + u'|' + entry->Memo);
+    return keys;
+}
+
+template <typename TList, typename... TFolder>
+void RoundTrip(const QByteArray& bytes, const TFolder&... saveDir) {
     TList loaded;
-    loaded.LoadFromFile(folder + QStringLiteral("store.xml"));
-    loaded.SaveToFile(folder + QStringLiteral("again.xml"));
+    loaded.LoadFromBytes(bytes, saveDir...);
     TList reloaded;
-    reloaded.LoadFromFile(folder + QStringLiteral("again.xml"));
+    Require(reloaded.LoadFromBytes(loaded.SaveToBytes(), saveDir...) == TStoreLoadResult::Whole,
+            "a saved store does not load whole");
     Require(Keys(loaded) == Keys(reloaded), "a saved store loads differently");
 }
 
@@ -74,24 +83,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
     const QByteArray bytes(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1));
-    switch (data[0] % 3) {
+    switch (data[0] % 4) {
         case 0:
-            WriteFileAtomically(folder + QStringLiteral("store.xml"), bytes);
-            RoundTrip<TPhotoTagList>(folder);
+            RoundTrip<TPhotoTagList>(bytes, folder);
             break;
         case 1:
-            WriteFileAtomically(folder + QStringLiteral("store.xml"), bytes);
-            RoundTrip<TPhotoOkiniList>(folder);
+            RoundTrip<TPhotoOkiniList>(bytes, folder);
             break;
-        default: {
-            WriteFileAtomically(TPhotoSaveDirList::FileName(), bytes);
-            TPhotoSaveDirList loaded;
-            loaded.Load();
-            loaded.Save();
-            TPhotoSaveDirList reloaded;
-            reloaded.Load();
-            Require(Keys(loaded) == Keys(reloaded), "a saved folder list loads differently");
-        }
+        case 2:
+            RoundTrip<TPhotoSaveDirList>(bytes);
+            break;
+        default:
+            RoundTrip<TOkiniList>(bytes);
     }
     return 0;
 }

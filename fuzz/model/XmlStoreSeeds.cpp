@@ -24,6 +24,9 @@ int main(int argc, char** argv) {
         '\2' + declaration +
             "<data><save order=\"1\">/home/u/\x94\xa8</save><save order=\"2\">/srv/photos</save>"
             "</data>",
+        '\3' + declaration +
+            "<data><okini><name>\x83g\x83}\x83g &amp; co</name><url>https://example.jp/</url>"
+            "<memo>&lt;b&gt;</memo></okini></data>",
     };
     int index = 0;
     for (const QByteArray& seed : seeds) {

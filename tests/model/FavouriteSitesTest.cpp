@@ -2,6 +2,7 @@
 
 #include "model/FavouriteSites.h"
 #include "platform/Cp932.h"
+#include "platform/Exception.h"
 #include "tests/support/RecordedMessages.h"
 #include "tests/support/TestFolder.h"
 
@@ -128,9 +129,11 @@ TEST_P(FavouriteLoad, ReadsWhatItCanAndReportsBrokenEntries) {
     if (!c.File.isEmpty())
         Folder.WriteFile(QStringLiteral("data/OkiniList.xml"), c.File);
     EXPECT_EQ(Reread(), c.Expected);
-    EXPECT_EQ(Recorded.MessageTexts(),
+    EXPECT_EQ(Recorded.MessageHeads(),
               c.Fails ? QStringList{QStringLiteral("データの読み込みに失敗しました（OkiniList）。")}
                       : QStringList{});
+    for (const QString& text : Recorded.MessageTexts())
+        EXPECT_TRUE(text.contains(TOkiniList::XmlFilePath())) << text.toStdString();
 }
 
 const QByteArray Declaration = "<?xml version=\"1.0\" encoding=\"SHIFT-JIS\"?>";
@@ -162,15 +165,23 @@ TEST_F(FavouriteSites, UnwritableFileIsReportedAndTheListStays) {
     TOkiniList list;
     Append(list, "new", "u", "");
     list.Save();
-    EXPECT_EQ(Recorded.MessageTexts(),
+    EXPECT_EQ(Recorded.MessageHeads(),
               QStringList{QStringLiteral("データの保存に失敗しました（OkiniList）。")});
+    EXPECT_TRUE(Recorded.MessageTexts().front().contains(TOkiniList::XmlFilePath()));
     EXPECT_EQ(Entries(list), QStringList{"new|u|"});
 }
 
-TEST_F(FavouriteSites, PageThatCannotBeWrittenRaises) {
+// The error report shows the error's text alone: it names the page, whatever stands in the way.
+TEST_F(FavouriteSites, PageThatCannotBeWrittenRaisesNamingThePage) {
     Folder.MakeDir(QStringLiteral("data/OkiniList.html"));
     TOkiniList list;
-    EXPECT_ANY_THROW(list.WritePage(Css));
+    try {
+        list.WritePage(Css);
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& error) {
+        EXPECT_TRUE(error.Message().contains(TOkiniList::PageFilePath()))
+            << error.Message().toStdString();
+    }
 }
 
 }  // namespace

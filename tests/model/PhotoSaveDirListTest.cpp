@@ -114,7 +114,8 @@ TEST(PhotoSaveDirList, MissingOrderStopsTheReadWithTheMessage) {
     TPhotoSaveDirList list;
     list.Load();
     EXPECT_EQ(Paths(list), QStringList{"/a"});
-    EXPECT_EQ(messages.MessageTexts(), QStringList{ReadFailed});
+    EXPECT_EQ(messages.MessageHeads(), QStringList{ReadFailed});
+    EXPECT_TRUE(messages.MessageTexts().front().contains(TPhotoSaveDirList::FileName()));
 }
 
 TEST(PhotoSaveDirList, BrokenOrMissingFilesGiveAnEmptyListQuietly) {
@@ -150,7 +151,8 @@ TEST(PhotoSaveDirList, UnwritableDataFolderShowsTheMessageAndKeepsTheList) {
     TPhotoSaveDirList list;
     list.Add(std::make_unique<TPhotoSaveDir>(TPhotoSaveDir{1, QStringLiteral("/a")}));
     list.Save();
-    EXPECT_EQ(messages.MessageTexts(), QStringList{SaveFailed});
+    EXPECT_EQ(messages.MessageHeads(), QStringList{SaveFailed});
+    EXPECT_TRUE(messages.MessageTexts().front().contains(TPhotoSaveDirList::FileName()));
     EXPECT_EQ(list.Count(), 1);
 }
 

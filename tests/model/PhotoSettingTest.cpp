@@ -20,6 +20,39 @@ TEST(PhotoSetting, DefaultsWithoutAFile) {
     EXPECT_EQ(TPhotoSetting::FileName(), folder.FilePath(QStringLiteral("KavroPhoto.ini")));
 }
 
+// A folder with a character outside CP932 comes back from the settings file with a '?' in its
+// place; the start-up still finds it, an exact match first.
+TEST(PhotoSetting, RememberedFolderIsFoundThroughCp932) {
+    const QString cafe = QStringLiteral("/home/u/Café");
+    const QString emoji = QStringLiteral("/home/u/畑😀");
+    const QStringList entries = {QStringLiteral("カレントフォルダ"), QStringLiteral("/home/u/x"),
+                                 cafe, emoji, QStringLiteral("/home/u/Caf?")};
+    struct TCase {
+        QString Saved;
+        int Expected;
+    } const cases[] = {
+        {cafe, 2},
+        {emoji, 3},
+        {QStringLiteral("/home/u/Caf?"), 4},  // an exact match wins
+        {QStringLiteral("カレントフォルダ"), 0},
+        {QStringLiteral("/home/u/gone"), -1},
+        {QString(), -1},
+    };
+    for (const TCase& c : cases) {
+        TTestFolder folder;
+        TPhotoSetting setting;
+        setting.SaveFolder = c.Saved;
+        setting.Save();
+        TPhotoSetting loaded;
+        loaded.Load();
+        QStringList others = entries;
+        if (c.Saved == cafe)
+            others.removeLast();  // "Caf?" itself is not registered
+        EXPECT_EQ(RememberedFolderIndex(others, loaded.SaveFolder), c.Expected)
+            << c.Saved.toStdString();
+    }
+}
+
 TEST(PhotoSetting, ReadsTheValueRules) {
     TTestFolder folder;
     folder.WriteFile(QStringLiteral("KavroPhoto.ini"),

@@ -382,9 +382,12 @@ TEST(PhotoStores, AFailedSaveShowsTheStoresMessageAndKeepsTheListAndTheOldFile) 
     folder.MakeDir(QStringLiteral("okini.xml/old"));
     tags.SaveToFile(folder.FilePath(QStringLiteral("tag.xml")));
     okini.SaveToFile(folder.FilePath(QStringLiteral("okini.xml")));
-    EXPECT_EQ(messages.MessageTexts(),
+    EXPECT_EQ(messages.MessageHeads(),
               (QStringList{SaveFailed,
                            QStringLiteral("データの保存に失敗しました（PhotoOkiniList）。")}));
+    ASSERT_EQ(messages.MessageTexts().size(), 2);
+    EXPECT_TRUE(messages.MessageTexts()[0].contains(folder.FilePath(QStringLiteral("tag.xml"))));
+    EXPECT_TRUE(messages.MessageTexts()[1].contains(folder.FilePath(QStringLiteral("okini.xml"))));
     EXPECT_EQ(Keys(tags), QStringList{"d|f.JPG|t"});
     EXPECT_EQ(okini.Count(), 1);
     EXPECT_TRUE(folder.Exists(QStringLiteral("tag.xml/old")));

@@ -47,6 +47,91 @@ TEST(AtomicFile, ReplacesTheTargetAndLeavesNoTemporaryFile) {
     EXPECT_NE(info.st_mode & 0044, 0u) << "a data file is readable by others, not 0600";
 }
 
+// What the disk is asked to keep, seen through the flush seam: the whole new contents under the
+// temporary name while the target still holds the old ones, then the folder once the new name is
+// in place.
+struct TFlushSeen {
+    TFlushKind Kind;
+    QString Handle;  // what the descriptor is open on
+    QByteArray Target;
+    QByteArray Flushed;  // the descriptor's contents, for a file
+};
+
+class TFlushRecorder {
+public:
+    TFlushRecorder(QString target, int failWith = 0) : FTarget(std::move(target)) {
+        FOld = SetFlushFunction([this, failWith](int handle, TFlushKind kind) {
+            char name[4096] = {};
+            const QByteArray link = "/proc/self/fd/" + QByteArray::number(handle);
+            static_cast<void>(::readlink(link.constData(), name, sizeof name - 1));
+            QFile target(FTarget);
+            QByteArray flushed;
+            if (kind == TFlushKind::File) {
+                flushed.resize(4096);
+                flushed.resize(qsizetype(::pread(handle, flushed.data(), 4096, 0)));
+            }
+            Seen.append({kind, QFile::decodeName(name),
+                         target.open(QIODevice::ReadOnly) ? target.readAll() : QByteArray(),
+                         flushed});
+            if (failWith != 0) {
+                errno = failWith;
+                return -1;
+            }
+            return ::fsync(handle);
+        });
+    }
+    ~TFlushRecorder() { SetFlushFunction(std::move(FOld)); }
+
+    QList<TFlushSeen> Seen;
+
+private:
+    QString FTarget;
+    TFlushFunction FOld;
+};
+
+TEST(AtomicFile, FlushesTheFileBeforeTheRenameAndTheFolderAfterIt) {
+    TTestFolder folder;
+    const QString path = folder.WriteFile(QStringLiteral("tag.xml"), "old");
+    const QString copied = folder.WriteFile(QStringLiteral("in.jpg"), "photo");
+    {
+        TFlushRecorder recorder(path);
+        WriteFileAtomically(path, "new contents");
+        ASSERT_EQ(recorder.Seen.size(), 2);
+        EXPECT_EQ(recorder.Seen[0].Kind, TFlushKind::File);
+        EXPECT_TRUE(IsAtomicTempName(recorder.Seen[0].Handle.section(u'/', -1)))
+            << recorder.Seen[0].Handle.toStdString();
+        EXPECT_EQ(recorder.Seen[0].Flushed, QByteArray("new contents"));
+        EXPECT_EQ(recorder.Seen[0].Target, QByteArray("old"));
+        EXPECT_EQ(recorder.Seen[1].Kind, TFlushKind::Folder);
+        EXPECT_EQ(recorder.Seen[1].Handle + u'/', folder.Path());
+        EXPECT_EQ(recorder.Seen[1].Target, QByteArray("new contents"));
+    }
+    {
+        // The copy of an imported photo goes the same way.
+        TFlushRecorder recorder(folder.FilePath(QStringLiteral("out.jpg")));
+        CopyFileAtomically(copied, folder.FilePath(QStringLiteral("out.jpg")));
+        ASSERT_EQ(recorder.Seen.size(), 2);
+        EXPECT_EQ(recorder.Seen[0].Flushed, QByteArray("photo"));
+        EXPECT_EQ(recorder.Seen[1].Kind, TFlushKind::Folder);
+        EXPECT_EQ(recorder.Seen[1].Target, QByteArray("photo"));
+    }
+}
+
+TEST(AtomicFile, AFailedFlushKeepsTheOldFile) {
+    TTestFolder folder;
+    const QString path = folder.WriteFile(QStringLiteral("tag.xml"), "old");
+    TFlushRecorder recorder(path, EIO);
+    try {
+        WriteFileAtomically(path, "new");
+        ADD_FAILURE() << "no error";
+    } catch (const ESystemError& error) {
+        EXPECT_EQ(error.ErrorNumber(), EIO);
+    }
+    EXPECT_EQ(recorder.Seen.size(), 1);
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("tag.xml")), QByteArray("old"));
+    EXPECT_EQ(Entries(folder.Path()), QStringList{QStringLiteral("tag.xml")});
+}
+
 TEST(AtomicFile, AbandonedWriteKeepsTheOldFile) {
     TTestFolder folder;
     folder.WriteFile(QStringLiteral("f.txt"), "old");

@@ -151,6 +151,38 @@ TEST(IniFile, WritingKeepsEveryOtherLineByteForByte) {
     EXPECT_EQ(folder.ReadFile(QStringLiteral("a.ini")), expected);
 }
 
+// Every line ending a file may carry, the lone CR of an old Mac editor among them: writing one key
+// leaves every other key as it read before, and the file keeps its own endings.
+TEST(IniText, EveryLineEndingEndsALine) {
+    struct TCase {
+        const char* Name;
+        QByteArray Bytes;
+        QString EmptyKey;     // key "" of section ""
+        QByteArray Expected;  // after FIRST_STARTING=0 is written
+    } const cases[] = {
+        {"loneCrFromTheFuzzer", "[\n\n\n=\r", QString(), "[\n\n\n=\r[APP]\nFIRST_STARTING=0\n"},
+        {"loneCrLines", "[PHOTO]\rK=1\r[APP]\rX=2", QStringLiteral("<none>"),
+         "[PHOTO]\rK=1\r[APP]\rX=2\rFIRST_STARTING=0\r"},
+        {"crLf", "[APP]\r\nFIRST_STARTING=1\r\n", QStringLiteral("<none>"),
+         "[APP]\r\nFIRST_STARTING=0\r\n"},
+        {"mixed", "[APP]\rA=1\r\nFIRST_STARTING=1\n", QStringLiteral("<none>"),
+         "[APP]\rA=1\r\nFIRST_STARTING=0\n"},
+    };
+    for (const TCase& c : cases) {
+        TIniText ini(c.Bytes);
+        EXPECT_EQ(ini.ReadString({}, {}, QStringLiteral("<none>")), c.EmptyKey) << c.Name;
+        const QString k = ini.ReadString(QStringLiteral("PHOTO"), QStringLiteral("K"), {});
+        ini.WriteString(QStringLiteral("APP"), QStringLiteral("FIRST_STARTING"),
+                        QStringLiteral("0"));
+        EXPECT_EQ(ini.Bytes(), c.Expected) << c.Name;
+        EXPECT_EQ(ini.ReadString({}, {}, QStringLiteral("<none>")), c.EmptyKey) << c.Name;
+        EXPECT_EQ(ini.ReadString(QStringLiteral("PHOTO"), QStringLiteral("K"), {}), k) << c.Name;
+        EXPECT_EQ(ini.ReadString(QStringLiteral("APP"), QStringLiteral("FIRST_STARTING"), {}),
+                  QStringLiteral("0"))
+            << c.Name;
+    }
+}
+
 TEST(IniFile, FirstWriteCreatesTheFile) {
     TTestFolder folder;
     TIniFile ini(folder.FilePath(QStringLiteral("new.ini")));

@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
 
 #include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
@@ -28,6 +32,53 @@ TEST(XmlDocument, UnreadableFilesGiveAnEmptyDocument) {
     TXmlDocument missing;
     missing.Load(folder.FilePath(QStringLiteral("none.xml")));
     EXPECT_TRUE(missing.IsEmpty());
+}
+
+// What a load found decides whether a store's file may be overwritten: only a file read in its
+// encoding, or one with nothing in it, may.
+TEST(XmlDocument, LoadTellsReadFromEmptyAndUnreadable) {
+    const QByteArray declaration = "<?xml version=\"1.0\" encoding=\"SHIFT-JIS\"?>";
+    const QByteArray hatake = Cp932::Encode(QStringLiteral("畑"));
+    const QByteArray hatakeUtf8 = QStringLiteral("畑").toUtf8();
+    struct TCase {
+        const char* Name;
+        QByteArray Bytes;
+        TXmlLoadResult Expected;
+    } const cases[] = {
+        {"empty", "", TXmlLoadResult::Empty},
+        {"blanks", " \r\n\t", TXmlLoadResult::Empty},
+        {"cp932", declaration + "<data><save>" + hatake + "</save></data>", TXmlLoadResult::Read},
+        {"noEntries", declaration + "<data/>", TXmlLoadResult::Read},
+        {"asciiUnderShiftJisLabel", declaration + "<data><save>a</save></data>",
+         TXmlLoadResult::Read},
+        {"utf8WithoutDeclaration", "<data><save>" + hatakeUtf8 + "</save></data>",
+         TXmlLoadResult::Read},
+        {"halfWidthKanaThatIsValidUtf8", declaration + "<data><save>\xC3\xBD</save></data>",
+         TXmlLoadResult::Read},
+        {"cutShort", declaration + "<data><save>a</save><save>b", TXmlLoadResult::Unreadable},
+        {"utf8UnderShiftJisLabel",
+         declaration + "<data><save>/home/u/" + hatakeUtf8 + "/あいう</save></data>",
+         TXmlLoadResult::Unreadable},
+        {"cp932WithoutDeclaration", "<data><save>" + hatake + "</save></data>",
+         TXmlLoadResult::Unreadable},
+        {"notXml", "this is not xml", TXmlLoadResult::Unreadable},
+    };
+    for (const TCase& c : cases) {
+        TXmlDocument document;
+        EXPECT_EQ(document.LoadFromBytes(c.Bytes), c.Expected) << c.Name;
+        TTestFolder folder;
+        EXPECT_EQ(TXmlDocument().Load(folder.WriteFile(QStringLiteral("f.xml"), c.Bytes)),
+                  c.Expected)
+            << c.Name;
+    }
+    TTestFolder folder;
+    EXPECT_EQ(TXmlDocument().Load(folder.FilePath(QStringLiteral("none.xml"))),
+              TXmlLoadResult::Missing);
+    if (geteuid() != 0) {
+        const QString locked = folder.WriteFile(QStringLiteral("locked.xml"), declaration);
+        chmod(QFile::encodeName(locked).constData(), 0);
+        EXPECT_EQ(TXmlDocument().Load(locked), TXmlLoadResult::Unreadable);
+    }
 }
 
 TEST(XmlDocument, TextsSurviveASaveAndALoadInCp932) {

@@ -6,3 +6,10 @@ TRecordedMessages::TRecordedMessages()
 TRecordedMessages::~TRecordedMessages() {
     Messages::SetSink(std::move(FOldSink));
 }
+
+QStringList TRecordedMessages::MessageHeads() const {
+    QStringList heads;
+    for (const QString& text : FTexts)
+        heads.append(text.section(u'\n', 0, 0));
+    return heads;
+}

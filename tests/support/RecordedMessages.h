@@ -15,6 +15,8 @@ public:
 
     const QStringList& Messages() const { return FTexts; }
     const QStringList& MessageTexts() const { return FTexts; }
+    // The first line of each message: what went wrong, without the file and the reason below it.
+    QStringList MessageHeads() const;
     void ClearMessages() { FTexts.clear(); }
 
 private:

@@ -42,3 +42,10 @@ QStringList TScriptedDialogs::MessageTexts() const {
         texts.append(request.Text);
     return texts;
 }
+
+QStringList TScriptedDialogs::MessageHeads() const {
+    QStringList heads;
+    for (const TMessageRequest& request : FMessages)
+        heads.append(request.Text.section(u'\n', 0, 0));
+    return heads;
+}

@@ -66,6 +66,8 @@ public:
 
     const QList<Dialogs::TMessageRequest>& Messages() const { return FMessages; }
     QStringList MessageTexts() const;
+    // The first line of each message: the store messages name the file on the lines after it.
+    QStringList MessageHeads() const;
     const QList<Dialogs::TOpenFilesRequest>& FileRequests() const { return FFileRequests; }
     const QList<Dialogs::TFolderRequest>& FolderRequests() const { return FFolderRequests; }
     void ClearMessages() { FMessages.clear(); }
