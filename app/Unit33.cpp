@@ -247,6 +247,12 @@ bool TForm33::FormCloseQuery() {
     try {
         PhotoSetting->Save();
     } catch (const std::exception& error) {
+        // The first failure keeps the dialog open, so the user can read the message and perhaps
+        // make the file writable. After that the dialog lets itself be closed: the sizes hold
+        // for this run, and the user knows they were not kept.
+        if (FSaveFailureShown)
+            return true;
+        FSaveFailureShown = true;
         ReportError(error);
         return false;
     }

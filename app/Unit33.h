@@ -41,7 +41,8 @@ public:
     QPushButton* Button3 = nullptr;  // "閉じる"
 
     void FillDirGrid();
-    // Checks the reduce size and writes the settings; false keeps the dialog open.
+    // Checks the reduce size and writes the settings; false keeps the dialog open. A settings
+    // file that cannot be written is reported once, and the next close goes through.
     bool FormCloseQuery();
 
 public slots:
@@ -63,6 +64,8 @@ private:
     Sujiin* NewSizeBox(const char* name, const QRect& geometry);
     void MoveSelected(int step);
     bool CheckSize(Sujiin* box, const QString& message);
+
+    bool FSaveFailureShown = false;  // the user has been told the settings cannot be written
 };
 
 // A reduce size as the dialog checks it: the decimal value of the text, 0 when it is none.

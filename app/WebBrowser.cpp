@@ -27,7 +27,8 @@ protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
         if (!FDone) {
             FDone = true;
-            OpenInDefaultBrowser(url);
+            const auto* opener = qobject_cast<const QWebEnginePage*>(parent());
+            OpenInDefaultBrowser(opener ? LinkAddress(url, opener->url()) : url);
             deleteLater();
         }
         return false;
@@ -57,6 +58,21 @@ void OpenInDefaultBrowser(const QUrl& url) {
         QDesktopServices::openUrl(url);
 }
 
+QUrl LinkAddress(const QUrl& link, const QUrl& page) {
+    if (!link.isLocalFile() || !page.isLocalFile())
+        return link;
+    const QString folder =
+        page.adjusted(QUrl::RemoveFilename | QUrl::RemoveQuery | QUrl::RemoveFragment)
+            .toString(QUrl::FullyEncoded);
+    const QString target = link.toString(QUrl::FullyEncoded);
+    // An empty href names the page itself; that is no address of a site.
+    if (!target.startsWith(folder) ||
+        link.adjusted(QUrl::RemoveFragment) == page.adjusted(QUrl::RemoveFragment)) {
+        return link;
+    }
+    return QUrl::fromEncoded(QStringLiteral("http://").append(target.mid(folder.size())).toUtf8());
+}
+
 TSitePage::TSitePage(QObject* parent) : QWebEnginePage(parent) {
     settings()->setAttribute(QWebEngineSettings::PluginsEnabled, false);
     settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
@@ -70,8 +86,21 @@ QWebEnginePage* TSitePage::createWindow(WebWindowType) {
     return new TExternalLinkPage(profile(), this);
 }
 
+bool TSitePage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
+    if (!FOwnNavigationOnly)
+        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    if (type == NavigationTypeLinkClicked) {
+        OpenInDefaultBrowser(LinkAddress(url, this->url()));
+        return false;
+    }
+    // A refresh, a redirect, a form, the history or a frame would put something else in place
+    // of the page that the program wrote.
+    return isMainFrame && type != NavigationTypeFormSubmitted && url == FAllowedUrl;
+}
+
 TWebBrowser::TWebBrowser(QWidget* parent) : QWebEngineView(parent) {
-    setPage(new TSitePage(this));
+    FPage = new TSitePage(this);
+    setPage(FPage);
     connect(page(), &QWebEnginePage::loadingChanged, this,
             Reported(this, &TWebBrowser::LoadingChanged));
     connect(page(), &QWebEnginePage::renderProcessTerminated, this,
@@ -87,11 +116,13 @@ void TWebBrowser::LockDown() {
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     settings->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
     setContextMenuPolicy(Qt::NoContextMenu);
+    FPage->KeepToOwnNavigation();
 }
 
 void TWebBrowser::Navigate(const QString& address) {
     const QUrl url = QDir::isAbsolutePath(address) ? QUrl::fromLocalFile(address) : QUrl(address);
     FRequested = url;
+    FPage->SetAllowedUrl(url);
     FStarted.clear();
     ++FNavigation;
     SetState(TReadyState::Loading);

@@ -13,6 +13,10 @@ TOpenUrlHandler SetOpenUrlHandler(TOpenUrlHandler handler);
 bool OpensInDefaultBrowser(const QUrl& url);
 // Hands the address to the default browser when OpensInDefaultBrowser allows it.
 void OpenInDefaultBrowser(const QUrl& url);
+// The address that a link of a page means. A link written without a scheme ("www.example.jp")
+// reaches the browser resolved against the page file's folder; it is taken as a web address
+// ("http://www.example.jp"). Every other link is returned as it is.
+QUrl LinkAddress(const QUrl& link, const QUrl& page);
 
 // The page of every browser of the program: links that ask for a new window (target "_blank")
 // open in the user's default browser, and every permission request is refused.
@@ -21,8 +25,18 @@ class TSitePage : public QWebEnginePage {
 public:
     explicit TSitePage(QObject* parent = nullptr);
 
+    // From now on the page shows only what the program navigates to (SetAllowedUrl): a link
+    // opens in the default browser, and every other navigation is refused.
+    void KeepToOwnNavigation() { FOwnNavigationOnly = true; }
+    void SetAllowedUrl(const QUrl& url) { FAllowedUrl = url; }
+
 protected:
     QWebEnginePage* createWindow(WebWindowType type) override;
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+
+private:
+    bool FOwnNavigationOnly = false;
+    QUrl FAllowedUrl;
 };
 
 // The embedded web browser: navigation to an address or a local file, and a ready state.
@@ -42,7 +56,7 @@ public:
     void WaitUntilReady();
 
     // For pages whose content comes from the user: no script, no context menu, no reading of
-    // other local files.
+    // other local files, and no navigation but the program's own (links open outside).
     void LockDown();
 
 signals:
@@ -52,6 +66,7 @@ private:
     void LoadingChanged(const QWebEngineLoadingInfo& info);
     void SetState(TReadyState state);
 
+    TSitePage* FPage = nullptr;
     TReadyState FState = TReadyState::Uninitialized;
     QUrl FRequested;
     QUrl FStarted;  // the address whose start was seen since the last navigation

@@ -2,13 +2,44 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
 
 namespace {
 
 constexpr int ImageIndexRole = Qt::UserRole + 1;
 constexpr int DataRole = Qt::UserRole + 2;
 
+// Draws each cell as the style does, selection included, then its grid lines on the right and at
+// the bottom. The lines are painted here rather than by a style sheet: a style sheet on the items
+// takes their drawing over from the style and loses the selected row's text colours.
+class TGridLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        painter->save();
+        painter->setPen(QColor(0xd8, 0xd8, 0xd8));
+        const QRect cell = option.rect;
+        painter->drawLine(cell.topRight(), cell.bottomRight());
+        painter->drawLine(cell.bottomLeft(), cell.bottomRight());
+        painter->restore();
+    }
+};
+
 }  // namespace
+
+void TListView3::SetGridLines(bool on) {
+    if (on == GridLines())
+        return;
+    QAbstractItemDelegate* old = itemDelegate();
+    FGridLines = on ? new TGridLineDelegate(this) : nullptr;
+    setItemDelegate(on ? FGridLines : new QStyledItemDelegate(this));
+    if (old && old->parent() == this)
+        old->deleteLater();
+}
 
 TListView3::TListView3(QWidget* parent) : QTreeWidget(parent) {
     setRootIsDecorated(false);

@@ -27,6 +27,10 @@ public:
     bool CheckboxesReadOnly = false;  // ticking and unticking do nothing
     TLVCheckItemEvent OnCheckItem;
 
+    // Lines between the cells, as the report style shows them.
+    void SetGridLines(bool on);
+    bool GridLines() const { return FGridLines != nullptr; }
+
     // The pictures that image indexes name; an index without a picture shows none.
     void SetSmallImages(const QList<QIcon>& images);
 
@@ -60,4 +64,5 @@ private:
     QTreeWidgetItem* SelectedItem() const;
 
     QList<QIcon> FImages;
+    QAbstractItemDelegate* FGridLines = nullptr;
 };

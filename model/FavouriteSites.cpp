@@ -29,16 +29,34 @@ QString ChildText(const TXmlNode& node, const QString& name) {
     return child.Text();
 }
 
+// The text as the page shows it: the characters that markup would take are written as
+// character references, and so is every character that CP932 cannot hold.
 void AppendPageText(QByteArray& page, const QString& text) {
     bool lossless = true;
     const QByteArray encoded = Cp932::Encode(text, &lossless);
-    if (lossless) {
+    if (lossless && !encoded.contains('&') && !encoded.contains('<') && !encoded.contains('>') &&
+        !encoded.contains('"')) {
         page += encoded;
         return;
     }
     for (const char32_t codePoint : text.toUcs4()) {
-        const QString character = QString::fromUcs4(&codePoint, 1);
-        const QByteArray one = Cp932::Encode(character, &lossless);
+        switch (codePoint) {
+            case U'&':
+                page += "&amp;";
+                continue;
+            case U'<':
+                page += "&lt;";
+                continue;
+            case U'>':
+                page += "&gt;";
+                continue;
+            case U'"':
+                page += "&quot;";
+                continue;
+            default:
+                break;
+        }
+        const QByteArray one = Cp932::Encode(QString::fromUcs4(&codePoint, 1), &lossless);
         page += lossless ? one : "&#" + QByteArray::number(uint(codePoint)) + ';';
     }
 }

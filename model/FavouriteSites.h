@@ -39,6 +39,7 @@ public:
 };
 
 // The bytes of the favourites page, in code page 932 with CR LF after every line. Names,
-// addresses and notes go in as stored, without HTML escaping; a character that CP932 cannot hold
-// becomes a numeric character reference, so the page shows it rather than a '?'.
+// addresses (in the links' href too) and notes are shown as typed: '&', '<', '>' and '"' are
+// written as character references, so that no text of the user's becomes markup, and a
+// character that CP932 cannot hold becomes a numeric character reference rather than a '?'.
 QByteArray OkiniPageBytes(const TOkiniList& list, const QString& stylesheetAddress);

@@ -5,11 +5,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <cerrno>
 
 namespace {
+
+// The folder of the lock in the user's cache folder. One name for every program of the family,
+// so that each of them finds the same lock.
+const QString LockFolderName = QStringLiteral("Kavro");
 
 // A folder in which only the user can create files. A folder of the same name made by another
 // user, or a link put in its place, is never used: whoever made it could hold the lock first.
@@ -47,10 +53,10 @@ int OpenOwnLockFile(const QByteArray& path) {
 
 TSingleInstanceLock::TSingleInstanceLock(QString name)
     : TSingleInstanceLock(std::move(name), qEnvironmentVariable("XDG_RUNTIME_DIR"),
-                          QStringLiteral("/tmp")) {}
+                          QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)) {}
 
-TSingleInstanceLock::TSingleInstanceLock(QString name, QString runtimeDir, QString tempDir)
-    : FName(std::move(name)), FRuntimeDir(std::move(runtimeDir)), FTempDir(std::move(tempDir)) {}
+TSingleInstanceLock::TSingleInstanceLock(QString name, QString runtimeDir, QString cacheDir)
+    : FName(std::move(name)), FRuntimeDir(std::move(runtimeDir)), FCacheDir(std::move(cacheDir)) {}
 
 TSingleInstanceLock::~TSingleInstanceLock() {
     if (FHandle >= 0)
@@ -58,10 +64,14 @@ TSingleInstanceLock::~TSingleInstanceLock() {
 }
 
 QString TSingleInstanceLock::LockFilePath(const QString& name, const QString& runtimeDir,
-                                          const QString& tempDir) {
+                                          const QString& cacheDir) {
     if (!runtimeDir.isEmpty() && QFileInfo(runtimeDir).isDir())
         return runtimeDir + u'/' + name;
-    const QString folder = QStringLiteral("%1/kavro-%2").arg(tempDir).arg(::geteuid());
+    // Without a home there is no cache folder; a relative path would put the lock wherever the
+    // program happened to start.
+    if (cacheDir.isEmpty() || !QDir::isAbsolutePath(cacheDir) || !QDir().mkpath(cacheDir))
+        return {};
+    const QString folder = QDir::cleanPath(cacheDir) + u'/' + LockFolderName;
     if (!MakePrivateFolder(QFile::encodeName(folder)))
         return {};
     return folder + u'/' + name;
@@ -71,7 +81,7 @@ bool TSingleInstanceLock::TryAcquire() {
     if (FHeld)
         return true;
     if (FHandle < 0) {
-        const QString path = LockFilePath(FName, FRuntimeDir, FTempDir);
+        const QString path = LockFilePath(FName, FRuntimeDir, FCacheDir);
         if (!path.isEmpty())
             FHandle = OpenOwnLockFile(QFile::encodeName(path));
         // Like a named mutex whose wait failed: the start goes on.

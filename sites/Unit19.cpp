@@ -37,9 +37,7 @@ void TForm19::CreateControls() {
     ListView31->setColumnWidth(0, 25);
     ListView31->setColumnWidth(1, 190);
     ListView31->setColumnWidth(2, 250);
-    // Grid lines between the cells, as the report style shows them.
-    ListView31->setStyleSheet(QStringLiteral(
-        "QTreeView::item { border-right: 1px solid #d8d8d8; border-bottom: 1px solid #d8d8d8; }"));
+    ListView31->SetGridLines(true);
     layout->addWidget(ListView31, 1);
 
     Panel1 = new QWidget(this);

@@ -174,14 +174,40 @@ TEST_F(SettingsDialogTest, EveryWayOfClosingChecksTheSize) {
     EXPECT_EQ(Dialogs.MessageTexts(), (QStringList{WidthMessage, WidthMessage}));
 }
 
-TEST_F(SettingsDialogTest, UnwritableSettingsAreReportedAndTheDialogStaysOpen) {
-    auto dialog = Open();
+// A settings file that cannot be written is reported once; the next close of any kind goes
+// through, and the sizes hold in memory for the rest of the run.
+TEST_F(SettingsDialogTest, UnwritableSettingsAreReportedOnceThenTheDialogCloses) {
+    const QString unwritable =
+        Folder.FilePath(QStringLiteral("KavroPhoto.ini")) + QStringLiteral(" に書き込めません");
+    const std::pair<const char*, std::function<void(TForm33&)>> ways[] = {
+        {"button", [](TForm33& dialog) { dialog.Button3->click(); }},
+        {"titleBar", [](TForm33& dialog) { dialog.close(); }},
+        {"escape",
+         [](TForm33& dialog) {
+             QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+             QApplication::sendEvent(dialog.Sujiin2, &escape);
+         }},
+    };
     Folder.MakeDir(QStringLiteral("KavroPhoto.ini"));
-    dialog->Button3->click();
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(Dialogs.MessageTexts(),
-              QStringList{Folder.FilePath(QStringLiteral("KavroPhoto.ini")) +
-                          QStringLiteral(" に書き込めません")});
+    for (const auto& [name, closeIt] : ways) {
+        Dialogs.ClearMessages();
+        auto dialog = Open();
+        dialog->Sujiin2->setText(QStringLiteral("300"));
+        closeIt(*dialog);
+        EXPECT_TRUE(dialog->isVisible()) << name;
+        EXPECT_EQ(Dialogs.MessageTexts(), QStringList{unwritable}) << name;
+
+        // The size is still checked after the failure.
+        dialog->Sujiin3->setText(QStringLiteral("5"));
+        closeIt(*dialog);
+        EXPECT_TRUE(dialog->isVisible()) << name;
+        dialog->Sujiin3->setText(QStringLiteral("0400"));
+        closeIt(*dialog);
+        EXPECT_FALSE(dialog->isVisible()) << name;
+        EXPECT_EQ(Dialogs.MessageTexts(), (QStringList{unwritable, HeightMessage})) << name;
+        EXPECT_EQ(Setting.ReduceWidth, QStringLiteral("300")) << name;
+        EXPECT_EQ(Setting.ReduceHeight, QStringLiteral("0400")) << name;
+    }
 }
 
 struct TMoveCase {
@@ -358,6 +384,25 @@ TEST_F(SettingsFromMainWindow, RemovingTheChosenFolderOpensTheFirstEntry) {
               (QStringList{QStringLiteral("カレントフォルダ"), "/a", "/c"}));
     EXPECT_EQ(form->ComboBox2->currentIndex(), 0);
     EXPECT_EQ(form->Album->CurrentDir(), Folder.FilePath(QStringLiteral("data/photo/")));
+}
+
+TEST_F(SettingsFromMainWindow, UnwritableSettingsLetTheDialogAndThenTheWindowClose) {
+    auto form = Start();
+    Folder.MakeDir(QStringLiteral("KavroPhoto.ini"));
+    bool stuck = false;
+    WhenSettingsShow([&](TForm33& dialog) {
+        dialog.Sujiin2->setText(QStringLiteral("200"));
+        dialog.Button3->click();
+        dialog.Button3->click();
+        stuck = dialog.isVisible();
+        if (stuck)
+            dialog.done(QDialog::Rejected);
+    });
+    form->BitBtn9->click();
+    EXPECT_FALSE(stuck);
+    EXPECT_EQ(form->PhotoSetting->ReduceWidth, QStringLiteral("200"));
+    EXPECT_TRUE(form->close());
+    EXPECT_FALSE(form->isVisible());
 }
 
 TEST_F(SettingsFromMainWindow, ANewReduceSizeAppliesToTheNextImport) {

@@ -69,14 +69,21 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"A", "B", ""}},
                   "<p><a href=\"B\" target=\"_blank\">A</a><span class=\"okini_memo\"> - "
                   "</span></p>\r\n"},
-        TPageCase{"markupUnescapedAndJapaneseInCp932",
-                  {{QStringLiteral("畑<b>&</b>"), "http://x/?a=1&b=2", QStringLiteral("<i>～</i>")},
+        TPageCase{"markupShownAsTypedAndJapaneseInCp932",
+                  {{QStringLiteral("トマト<初心者向け>&"), "http://x/?a=1&b=\"2\"",
+                    QStringLiteral("<meta http-equiv=\"refresh\">～")},
                    {"2", "u", "m"}},
-                  "<p><a href=\"http://x/?a=1&b=2\" target=\"_blank\">" +
-                      Cp932::Encode(QStringLiteral("畑")) +
-                      "<b>&</b></a><span class=\"okini_memo\"> - <i>\x81\x60</i></span></p>\r\n"
+                  "<p><a href=\"http://x/?a=1&amp;b=&quot;2&quot;\" target=\"_blank\">" +
+                      Cp932::Encode(QStringLiteral("トマト")) + "&lt;" +
+                      Cp932::Encode(QStringLiteral("初心者向け")) +
+                      "&gt;&amp;</a><span class=\"okini_memo\"> - &lt;meta "
+                      "http-equiv=&quot;refresh&quot;&gt;\x81\x60</span></p>\r\n"
                       "<p><a href=\"u\" target=\"_blank\">2</a><span class=\"okini_memo\"> - "
                       "m</span></p>\r\n"},
+        TPageCase{"referencesNextToCharactersOutsideCp932",
+                  {{QStringLiteral("🍅<"), "&", QStringLiteral("\"🍅\"")}},
+                  "<p><a href=\"&amp;\" target=\"_blank\">&#127813;&lt;</a><span "
+                  "class=\"okini_memo\"> - &quot;&#127813;&quot;</span></p>\r\n"},
         TPageCase{"characterOutsideCp932BecomesAReference",
                   {{QStringLiteral("🍅x"), "u", ""}},
                   "<p><a href=\"u\" target=\"_blank\">&#127813;x</a><span "

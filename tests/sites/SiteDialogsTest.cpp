@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QHash>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -216,6 +219,57 @@ TEST_F(Chooser, CancelChoosesNothing) {
     QTest::mouseClick(Form.Button3, Qt::LeftButton);
     EXPECT_EQ(Form.result(), QDialog::Rejected);
     EXPECT_EQ(Form.SelectedOkini, nullptr);
+}
+
+// Pixels of a cell that stand out from its background: the strokes of its text. The cell's
+// edges, where the grid lines run, are left out.
+int InkPixels(const QImage& image, QRect cell) {
+    cell = cell.adjusted(3, 2, -3, -2);
+    QHash<QRgb, int> counts;
+    for (int y = cell.top(); y <= cell.bottom(); ++y) {
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            ++counts[image.pixel(x, y)];
+    }
+    QRgb background = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > counts.value(background))
+            background = it.key();
+    }
+    const int backgroundGrey = qGray(background);
+    int ink = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y) {
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            ink += std::abs(qGray(image.pixel(x, y)) - backgroundGrey) > 80 ? 1 : 0;
+    }
+    return ink;
+}
+
+// The selected row keeps its name and address readable, ticked or not, with the focus in the
+// list or elsewhere.
+TEST_F(Chooser, SelectedRowShowsItsTexts) {
+    TListView3* view = Form.ListView31;
+    for (const bool ticked : {false, true}) {
+        for (const bool focused : {true, false}) {
+            ClickRow(1);
+            if (TListView3::ImageIndex(view->topLevelItem(1)) != (ticked ? 1 : 0))
+                ClickRow(1);
+            ASSERT_EQ(view->currentItem(), view->topLevelItem(1));
+            ASSERT_TRUE(view->topLevelItem(1)->isSelected());
+            (focused ? static_cast<QWidget*>(view) : Form.Button3)->setFocus();
+            QApplication::processEvents();
+            const QImage image = view->viewport()->grab().toImage();
+            for (const int column : {1, 2}) {
+                const int selected = InkPixels(
+                    image, view->visualItemRect(view->topLevelItem(1))
+                               .intersected(view->visualRect(view->model()->index(1, column))));
+                const int plain =
+                    InkPixels(image, view->visualRect(view->model()->index(0, column)));
+                EXPECT_GT(plain, 20) << column;
+                EXPECT_GT(selected, plain / 2)
+                    << "ticked " << ticked << " focused " << focused << " column " << column;
+            }
+        }
+    }
 }
 
 TEST(ChooserImages, EmptyBoxAndGreenTick) {
