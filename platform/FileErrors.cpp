@@ -64,7 +64,3 @@ QString CannotOpenFileText(const QString& path, const QString& reason) {
 QString CannotWriteText(const QString& path) {
     return QStringLiteral("%1 に書き込めません").arg(path);
 }
-
-QString UnusableFileNameText(const QString& name) {
-    return QStringLiteral("ファイル名 \"%1\" には使用できない文字が含まれています。").arg(name);
-}
