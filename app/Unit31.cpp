@@ -445,7 +445,7 @@ void TForm31::BitBtn5Click() {
         return;
 
     QString dateDirName;
-    std::exception_ptr failure;
+    QString report;
     {
         TForm40 importWindow(this);
         importWindow.PhotoSetting = PhotoSetting.get();
@@ -454,13 +454,14 @@ void TForm31::BitBtn5Click() {
         importWindow.FileList = files;
         Dialogs::ExecModal(importWindow);
         dateDirName = importWindow.DateDirName;
-        failure = importWindow.Failure();
+        report = importWindow.Report();
     }
-    // The error that stopped the import reaches the general error report; the album then stays
-    // as it was.
-    if (failure)
-        std::rethrow_exception(failure);
-    ShowImportedFolder(dateDirName);
+    // What was imported is shown, also when some files were passed over or the import stopped
+    // early; then the one report tells what was not imported.
+    if (!dateDirName.isEmpty())
+        ShowImportedFolder(dateDirName);
+    if (!report.isEmpty())
+        Dialogs::ShowMessage(report);
 }
 
 void TForm31::BitBtn9Click() {

@@ -87,11 +87,9 @@ void TForm35::ShowPicture(const QString& path, TTurboImage* box) {
     try {
         TBitmap picture;
         LoadGraphic(picture, path);
-        // The box keeps a copy scaled to its own size, so that the dialog holds no full-size
-        // raster while the import window holds the photo in hand.
-        const QSize fitted = FitSize(picture.Width(), picture.Height(), PreviewBox, PreviewBox);
-        const TBitmap small = TBitmap::FromImage(
-            picture.ToImage().scaled(fitted, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        // The box keeps a copy the right way up at its own size, so that the dialog holds no
+        // full-size raster while the import window holds the photo in hand.
+        const TBitmap small = ShownPicture(picture, ReadOrientation(path), PreviewBox, PreviewBox);
         picture.Clear();
         FitToBox(small, PreviewBox, PreviewBox, *box);
     } catch (const Exception&) {
@@ -120,8 +118,9 @@ void TForm35::Button1Click() {
         return;
     }
     const QString name = Edit1->text() + DottedSuffix(DestPath);
-    if (!IsStorableName(name)) {
-        RefuseName(QStringLiteral("ファイル名に使用できない文字が含まれています。"));
+    // A name the file system cannot hold is refused here, while the user can still change it.
+    if (const QString refusal = NameRefusal(name); !refusal.isEmpty()) {
+        RefuseName(refusal);
         return;
     }
     if (QFileInfo::exists(QFileInfo(DestPath).absolutePath() + u'/' + name)) {

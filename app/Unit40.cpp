@@ -82,36 +82,42 @@ void TForm40::RunImport() {
     FRunning = true;
     repaint();
     bool createdDateDir = false;
+    QString stopReason;
+    qsizetype notImported = 0;
+    QList<TImportFailure> failures;
     {
         TWaitCursor waitCursor;
-        qsizetype done = 0;
         try {
             TPhotoImporter importer(SaveDir, QDate::currentDate(),
                                     ReduceSizeValue(PhotoSetting->ReduceWidth),
                                     ReduceSizeValue(PhotoSetting->ReduceHeight));
-            DateDirName = importer.DateDirName();
             createdDateDir = importer.PrepareDateDir();
+            DateDirName = importer.DateDirName();
 
             ProgressBar1->setRange(0, int(FileList.size()));
             ProgressBar1->setValue(0);
             ProgressBar1->show();
             Button3->setEnabled(true);
 
-            for (; done < FileList.size(); ++done) {
+            for (qsizetype done = 0; done < FileList.size(); ++done) {
                 if (!Button3->isEnabled())
                     break;
                 try {
                     if (!ImportFile(FileList[done], importer))
                         break;
+                } catch (const EImportStopped& error) {
+                    stopReason = error.Message();
+                    notImported = FileList.size() - done;
+                    break;
                 } catch (const std::exception& error) {
-                    // The user must learn which of the chosen files stopped the import and that
-                    // the ones after it are still where they were.
-                    throw Exception(ImportFailureText(FileList[done], ErrorMessage(error),
-                                                      FileList.size() - done - 1));
+                    // This file alone: the others are imported all the same.
+                    failures.append({FileList[done], ImportFailureReason(error)});
+                    StepProgress();
                 }
             }
-        } catch (...) {
-            FFailure = std::current_exception();
+        } catch (const std::exception& error) {
+            stopReason = ErrorMessage(error);
+            notImported = FileList.size();
         }
         TurboImage2->Picture().Clear();
         ProgressBar1->hide();
@@ -121,14 +127,16 @@ void TForm40::RunImport() {
             PhotoDirList->Add(std::make_unique<TPhotoDir>(TPhotoDir{DateDirName}));
         }
     }
+    FReport = ImportReportText(stopReason, notImported, failures);
     FRunning = false;
     QCoreApplication::postEvent(this, new QCloseEvent);
 }
 
 bool TForm40::ImportFile(const QString& path, TPhotoImporter& importer) {
-    // The preview lets go of the previous photo, so the decoder can refill the same raster.
+    // A file that cannot be decoded leaves the preview empty rather than showing the last photo.
     TurboImage2->Picture().Clear();
-    FitToBox(importer.Decode(path), PreviewBox, PreviewBox, *TurboImage2);
+    importer.Decode(path);
+    FitToBox(importer.Preview(PreviewBox, PreviewBox), PreviewBox, PreviewBox, *TurboImage2);
     QCoreApplication::processEvents();
 
     QString name = QFileInfo(path).fileName();
@@ -144,11 +152,14 @@ bool TForm40::ImportFile(const QString& path, TPhotoImporter& importer) {
         }
     }
     importer.Store(path, name);
+    StepProgress();
+    return true;
+}
 
+void TForm40::StepProgress() {
     ProgressBar1->setValue(ProgressBar1->value() + 1);
     ProgressBar1->repaint();
     QCoreApplication::processEvents();
-    return true;
 }
 
 TForm40::TConflictAnswer TForm40::AskAboutConflict(const QString& path, const QString& destPath,

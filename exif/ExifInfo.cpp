@@ -158,6 +158,21 @@ bool TExifInfo::HasExif(const QString& path) {
     return GetExifOffset(path) > 0;
 }
 
+bool TExifInfo::ReadIfExif(const QString& path) {
+    const TZqWideFileStream file(path, ZqFileUtils::fmOpenRead, std::nothrow);
+    if (file.Handle() < 0) {
+        if (ZqFileUtils::WideFileExists(path))
+            TZqWideFileStream::RaiseOpenError(path, file.OpenError());
+        return false;
+    }
+    TExifStream stream(file, FileHeadSize);
+    if (!stream.Prefetch() || FindApp1(stream) <= 0)
+        return false;
+    FImageFileName = path;
+    ReadFromStream(stream);
+    return true;
+}
+
 qint64 TExifInfo::GetExifOffset(const QString& path) {
     const TZqWideFileStream file(path, ZqFileUtils::fmOpenRead);
     TExifStream stream(file, MarkerHeadSize, MarkerHeadSize);
@@ -298,6 +313,16 @@ quint32 TExifInfo::ReadIfd(TExifStream& stream, TEntryItems& list, quint8 group)
             list.Delete(list.Count() - 1);
     }
     return ExifInfo::ReadLong(stream, FByteOrder);
+}
+
+int TExifInfo::Orientation() const {
+    const int index = FEntries.IndexOfTag(OrientationTag, IfdGroup::Main);
+    if (index < 0 || FEntries[index].ValueType != ExifType::Short ||
+        FEntries[index].ValueCount() < 1) {
+        return 1;
+    }
+    const int value = std::get<quint16>(FEntries[index].Value(0));
+    return value >= 1 && value <= 8 ? value : 1;
 }
 
 QString TExifInfo::GetTagText(quint16 tag, quint8 group, bool raiseIfMissing) {

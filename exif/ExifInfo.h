@@ -50,6 +50,7 @@ public:
     static constexpr quint16 ExifPointerTag = 0x8769;
     static constexpr quint16 GpsPointerTag = 0x8825;
     static constexpr quint16 InteropPointerTag = 0xA005;
+    static constexpr quint16 OrientationTag = 0x0112;
 
     explicit TExifInfo(QObject* owner = nullptr);
     ~TExifInfo() override;
@@ -81,6 +82,11 @@ public:
 
     // GetExifOffset(path) > 0.
     bool HasExif(const QString& path);
+    // HasExif, then setting ImageFileName when it is true, on one opening of the file: false
+    // (and nothing read) when no file is at the path (a folder is none) or the file has no EXIF
+    // block. A file that exists but cannot be opened raises EFOpenError; the reading itself
+    // fails as setting ImageFileName does.
+    bool ReadIfExif(const QString& path);
     // The position of the APP1 marker of the file, or -1; the reader's state stays as it is.
     qint64 GetExifOffset(const QString& path);
 
@@ -91,6 +97,9 @@ public:
     // IFD0), as stored ("yyyy:mm:dd hh:mm:ss"); empty when absent.
     QString DateTimeOriginal() { return GetTagText(DateTimeOriginalTag, IfdGroup::Exif, false); }
     QString DateTime() { return GetTagText(DateTimeTag, IfdGroup::Main, false); }
+    // How the picture is to be turned or mirrored to be seen upright (0x0112 in IFD0, a SHORT
+    // of 1 to 8, as TIFF numbers them); 1 when it is absent, of another type or out of range.
+    int Orientation() const;
 
     virtual void DoError(int errorCode);
     virtual void DoUpdate();

@@ -136,35 +136,20 @@ bool TExifStream::LoadWindow(qint64 position) {
         return false;
     const bool head = position < FHeadSize;
     const qint64 start = head ? 0 : position & ~(FBlockSize - 1);
-    TBlock* chosen = nullptr;
-    for (TBlock& block : FBlocks) {
-        if (block.Start == start) {
-            chosen = &block;
-            break;
-        }
-    }
-    if (!chosen) {
-        chosen = &FBlocks[0];
-        for (TBlock& block : FBlocks) {
-            if (block.LastUse < chosen->LastUse)
-                chosen = &block;
-        }
+    if (FWindow == nullptr || FWindowStart != start) {
         // The head is never smaller than a block, so a buffer of its size holds either.
-        if (!chosen->Data)
-            chosen->Data.reset(new quint8[size_t(FHeadSize)]);
+        if (!FBuffer)
+            FBuffer.reset(new quint8[size_t(FHeadSize)]);
         // Forget the window first: a failed read must not leave it showing replaced bytes.
+        FWindow = nullptr;
         FWindowStart = FWindowEnd = 0;
-        chosen->Start = -1;
-        const qint64 got = ReadAt(start, chosen->Data.get(), head ? FHeadSize : FBlockSize);
+        const qint64 got = ReadAt(start, FBuffer.get(), head ? FHeadSize : FBlockSize);
         if (got < 0)
             return false;
-        chosen->Start = start;
-        chosen->Length = got;
+        FWindow = FBuffer.get();
+        FWindowStart = start;
+        FWindowEnd = start + got;
     }
-    chosen->LastUse = ++FUseCounter;
-    FWindow = chosen->Data.get();
-    FWindowStart = chosen->Start;
-    FWindowEnd = chosen->Start + chosen->Length;
     return position < FWindowEnd;
 }
 

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QtGlobal>
-#include <array>
 #include <cstring>
 #include <memory>
 
@@ -10,9 +9,10 @@ class TZqWideFileStream;
 
 // The reading side of the EXIF reader: a position in a file, byte reads that raise EReadError
 // "ストリームからの読み込みエラー" at the end of the file, and seeks. It gives exactly the
-// positions, results and failures of reading the file byte by byte, but fetches the file in a
-// few large blocks: the head of the file in one, the rest in aligned blocks of which a few are
-// kept. A read that fails changes nothing: the position stays where it was.
+// positions, results and failures of reading the file byte by byte, but fetches the file into
+// one buffer: the head of the file in one read (where the EXIF segment of a photo lies), any
+// other place in a block of its own. A read that fails changes nothing: the position stays where
+// it was.
 //
 // The size of the file is learnt from reads that come back short, and asked of the system only
 // when a decision needs it, so reading the head of a photo costs a single system call.
@@ -29,8 +29,8 @@ public:
     static constexpr qint64 MaxBlockSize = 64 * 1024;
 
     // Reads the file of an open stream, which stays the owner of the handle: the first headSize
-    // bytes as one block, the rest in aligned blocks of blockSize (each rounded down to a power
-    // of two no larger than MaxBlockSize; the head no smaller than a block).
+    // bytes in one read, other places in aligned blocks of blockSize (each rounded down to a
+    // power of two no larger than MaxBlockSize; the head no smaller than a block).
     explicit TExifStream(const TZqWideFileStream& file, qint64 headSize = DefaultBlockSize,
                          qint64 blockSize = DefaultBlockSize);
     // Reads bytes held in memory.
@@ -65,7 +65,7 @@ public:
         ReadBufferSlow(buffer, count);
     }
     QByteArray ReadBytes(qint64 count);
-    // The next count bytes where they lie in one block, the position moved past them; nullptr
+    // The next count bytes where they lie in the buffer, the position moved past them; nullptr
     // (and nothing moved) when they do not, which callers answer with ReadBuffer.
     const quint8* ReadInPlace(qint64 count);
 
@@ -82,25 +82,19 @@ public:
     void ChargeValueBytes(qint64 count) { FCharged += count; }
 
 private:
-    struct TBlock {
-        qint64 Start = -1;
-        qint64 Length = 0;
-        quint64 LastUse = 0;
-        std::unique_ptr<quint8[]> Data;
-    };
-    static constexpr int BlockCount = 4;
-
     quint8 ReadByteSlow();
     void ReadBufferSlow(void* buffer, qint64 count);
     // True when the file holds the bytes [position, position + count).
     bool Holds(qint64 position, qint64 count);
-    // Makes the block holding the position the window; false at or after the end of the file.
+    // Fills the buffer with the head or the block holding the position; false at or after the
+    // end of the file.
     bool LoadWindow(qint64 position);
     // Reads up to count bytes at the position; the number read, or -1 on an error.
     qint64 ReadAt(qint64 position, quint8* buffer, qint64 count);
 
     int FHandle = -1;
     QByteArray FMemory;
+    std::unique_ptr<quint8[]> FBuffer;
     qint64 FHeadSize = DefaultBlockSize;
     qint64 FBlockSize = DefaultBlockSize;
     qint64 FSize = -1;     // exact size, once known
@@ -111,6 +105,4 @@ private:
     const quint8* FWindow = nullptr;
     qint64 FWindowStart = 0;
     qint64 FWindowEnd = 0;
-    std::array<TBlock, BlockCount> FBlocks;
-    quint64 FUseCounter = 0;
 };

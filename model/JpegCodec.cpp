@@ -37,21 +37,12 @@ struct TErrorManager {
     std::longjmp(manager->Jump, 1);
 }
 
-// Warnings that mean the file is cut short or its compressed data damaged: libjpeg would go on
-// and invent what it lacks (grey rows, or a blurred picture from the scans it got), so they end
-// the decode like errors. A sound file never runs out before its end marker. Other warnings
-// (stray bytes between markers, which some cameras write) are harmless and ignored.
-bool IsFatalWarning(int code) {
-    return code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE ||
-           code == JWRN_MUST_RESYNC;
-}
-
+// Warnings (data cut short, a damaged stretch of compressed data, stray bytes between markers)
+// do not end a decode: libjpeg goes on, fills what it lacks with grey and returns the picture,
+// as every viewer shows it. They are only counted.
 void EmitMessage(j_common_ptr info, int level) {
-    if (level >= 0)
-        return;
-    if (IsFatalWarning(info->err->msg_code))
-        ErrorExit(info);
-    info->err->num_warnings++;
+    if (level < 0)
+        info->err->num_warnings++;
 }
 
 void OutputMessage(j_common_ptr) {}
@@ -85,7 +76,7 @@ void MonitorProgress(j_common_ptr info) {
 }
 
 // Reads the file through a descriptor in large blocks. At the end of the file libjpeg is given
-// an end marker and warned, which IsFatalWarning turns into an error.
+// an end marker and warned, as its own file source does, so a file cut short still decodes.
 struct TFileSource {
     jpeg_source_mgr Base;
     int Handle = -1;
@@ -182,6 +173,9 @@ qint64 TJpegDecoder::MaxPixels() const {
 void TJpegDecoder::SetMaxPixels(qint64 maxPixels) {
     F->MaxPixels = maxPixels;
 }
+long TJpegDecoder::Warnings() const {
+    return F->Error.Base.num_warnings;
+}
 
 void TJpegDecoder::DecodeFile(const QString& fileName, TBitmap& picture) {
     TFileHandle file(::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC));
@@ -237,6 +231,7 @@ void TJpegDecoder::Fail(const QString& fileName) {
 
 void TJpegDecoder::Decode(TBitmap& picture, const QString& fileName) {
     jpeg_decompress_struct& info = F->Info;
+    F->Error.Base.num_warnings = 0;
     if (!Run(F->Error, [&] { jpeg_read_header(&info, TRUE); }))
         Fail(fileName);
 

@@ -22,9 +22,11 @@ inline constexpr qint64 MaxJpegPixels = qint64(1) << 29;
 // without allocating a fresh raster for each.
 //
 // Failures: a file that cannot be opened or read raises EFOpenError ("ファイル %s は開けません。
-// %s "); anything libjpeg refuses, and a file cut short or with damaged compressed data, raises
-// EJPEG ("JPEG エラー #%d" with libjpeg's message number). The target is then undefined but
-// valid. libjpeg never ends the process and nothing leaks.
+// %s "); anything libjpeg reports as an error, and a picture above the pixel bound, raises EJPEG
+// ("JPEG エラー #%d" with libjpeg's message number). The target is then undefined but valid.
+// libjpeg's warnings (a file cut short, damaged compressed data) end nothing: the picture libjpeg
+// makes of what it got is returned, with grey where data was missing. libjpeg never ends the
+// process and nothing leaks.
 class TJpegDecoder {
 public:
     TJpegDecoder();
@@ -39,6 +41,8 @@ public:
 
     qint64 MaxPixels() const;
     void SetMaxPixels(qint64 maxPixels);
+    // The number of warnings libjpeg gave while decoding the last file.
+    long Warnings() const;
 
 private:
     struct TState;

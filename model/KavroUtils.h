@@ -6,6 +6,7 @@
 #include "model/FavouriteSites.h"
 #include "model/Importer.h"
 #include "model/OkiniStore.h"
+#include "model/Orientation.h"
 #include "model/OwningList.h"
 #include "model/PhotoFolders.h"
 #include "model/PhotoLayout.h"

@@ -56,15 +56,13 @@ void TPhoto::InitFromOkini(const QString& saveDir, const TPhotoOkini& entry, boo
 void TPhoto::ReadExif() {
     const QString path = DirPath + FileName;
     try {
-        if (FileExists(path)) {
-            TExifInfo reader;
-            if (reader.HasExif(path)) {
-                reader.SetImageFileName(path);
-                QString shot = reader.DateTimeOriginal();
-                QString update = reader.DateTime();
-                ShotDate = std::move(shot);
-                UpdateDate = std::move(update);
-            }
+        // One opening of the file: a missing file or one without EXIF keeps its dates.
+        TExifInfo reader;
+        if (reader.ReadIfExif(path)) {
+            QString shot = reader.DateTimeOriginal();
+            QString update = reader.DateTime();
+            ShotDate = std::move(shot);
+            UpdateDate = std::move(update);
         }
     } catch (const std::exception& error) {
         ExifFailed = true;

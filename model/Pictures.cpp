@@ -62,7 +62,7 @@ void WriteEncoded(const QString& fileName, const QByteArray& bytes) {
     try {
         WriteFileAtomically(fileName, bytes);
     } catch (const ESystemError& error) {
-        throw EWriteError(CannotCreateFileText(fileName, error.Message()));
+        throw EWriteError(CannotCreateFileText(fileName, error.Message()), error.ErrorNumber());
     }
 }
 

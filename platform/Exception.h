@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <exception>
+#include <utility>
 
 #include "platform/FileErrors.h"
 
@@ -39,6 +40,13 @@ public:
 class EWriteError : public Exception {
 public:
     using Exception::Exception;
+    EWriteError(QString message, int errorNumber)
+        : Exception(std::move(message)), FErrorNumber(errorNumber) {}
+    // The system's error number of the failed write; 0 when none is known.
+    int ErrorNumber() const noexcept { return FErrorNumber; }
+
+private:
+    int FErrorNumber = 0;
 };
 
 // A failed file-system operation with its error number: "I/O エラー (%d)".

@@ -65,10 +65,6 @@ QString CannotWriteText(const QString& path) {
     return QStringLiteral("%1 に書き込めません").arg(path);
 }
 
-QString UnusableFileNameText(const QString& name) {
-    return QStringLiteral("ファイル名 \"%1\" には使用できない文字が含まれています。").arg(name);
-}
-
 QString UnreadableFileMovedText(const QString& path, const QString& copy) {
     return QStringLiteral(
                "ファイル \"%1\" は読み込めない内容だったため、上書きする前に \"%2\" "

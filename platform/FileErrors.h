@@ -17,7 +17,5 @@ QString CannotCreateFolderText(const QString& path, const QString& reason);
 QString CannotOpenFileText(const QString& path, const QString& reason);
 // "%s に書き込めません": a settings file that could not be written.
 QString CannotWriteText(const QString& path);
-// A file name that cannot be kept in a dated folder or in the stores.
-QString UnusableFileNameText(const QString& name);
 // A data file that could not be read, moved aside before it was written over.
 QString UnreadableFileMovedText(const QString& path, const QString& copy);

@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
         form.PhotoDirList = &dirList;
         form.FileList = files;
         form.exec();
-        if (form.Failure())
+        if (!form.Report().isEmpty())
             Bench::Die("bench_import", "the import failed");
     };
     const auto cleanUp = [&] {

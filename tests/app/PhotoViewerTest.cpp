@@ -177,7 +177,7 @@ TEST_F(PhotoViewerTest, StepsTurnsAndDeletesThroughTheAlbumItFollows) {
 
     // Deleting shows the photo the album selects next; the last one closes the viewer.
     for (const char* name : {"a.JPG", "b.JPG"}) {
-        WhenModal<TForm37>([](TForm37& d) { d.Button1->click(); });
+        Dialogs.DriveModalNext<TForm37>([](TForm37& d) { d.Button1->click(); });
         Viewer.Del1->trigger();
         EXPECT_EQ(album.Calls.last(), QStringLiteral("delete ") + QLatin1String(name));
     }

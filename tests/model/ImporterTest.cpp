@@ -127,12 +127,82 @@ TEST_F(ImporterTest, AnUnusableReduceBoxIsRefusedBeforeAnythingIsMade) {
     EXPECT_FALSE(QFileInfo::exists(DateDir));
 }
 
-TEST(ImportFailureText, NamesTheFileAndTellsWhatWasNotImported) {
-    EXPECT_EQ(ImportFailureText(QStringLiteral("/in/b.jpg"), QStringLiteral("JPEG エラー #42"), 2),
-              QStringLiteral("ファイル \"/in/b.jpg\" を取り込めませんでした。\nJPEG エラー #42\n"
-                             "このファイルより後の 2 個のファイルは取り込まれていません。"));
-    EXPECT_EQ(ImportFailureText(QStringLiteral("/in/b.jpg"), QStringLiteral("JPEG エラー #42"), 0),
-              QStringLiteral("ファイル \"/in/b.jpg\" を取り込めませんでした。\nJPEG エラー #42"));
+TEST(NameRefusal, RefusesWhatTheFileSystemOrTheStoresCannotHold) {
+    const struct {
+        QString Name;
+        bool Refused;
+    } cases[] = {
+        {QStringLiteral("IMG_0001a.JPG"), false},
+        {QString(255, u'a'), false},
+        {QString(85, u'長'), false},  // 255 bytes in UTF-8
+        {QString(256, u'a'), true},
+        {QString(86, u'長'), true},
+        {QStringLiteral("a/b.jpg"), true},
+        {QStringLiteral("a") + QChar(0) + QStringLiteral(".jpg"), true},
+        {QStringLiteral("a\x01.jpg"), true},
+        {QStringLiteral(".."), true},
+        {QString(), true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(!NameRefusal(c.Name).isEmpty(), c.Refused) << c.Name.toStdString();
+}
+
+TEST(ImportReportText, TellsWhyTheImportStoppedAndListsThePassedOverFiles) {
+    QList<TImportFailure> many;
+    for (int i = 1; i <= 22; ++i)
+        many.append({QStringLiteral("/in/%1.jpg").arg(i), QStringLiteral("理由")});
+    QString listed = QStringLiteral("次の 22 個のファイルは取り込めませんでした。");
+    for (int i = 1; i <= 20; ++i)
+        listed += QStringLiteral("\n%1.jpg：理由").arg(i);
+    listed += QStringLiteral("\nほか 2 件");
+    struct TCase {
+        QString StopReason;
+        qsizetype NotImported;
+        QList<TImportFailure> Failures;
+        QString Text;
+    };
+    const TCase cases[] = {
+        {{}, 0, {}, {}},
+        {{},
+         0,
+         {{QStringLiteral("/in/b.jpg"), QStringLiteral("JPEG エラー #42")}},
+         QStringLiteral("次の 1 個のファイルは取り込めませんでした。\nb.jpg：JPEG エラー #42")},
+        {{}, 0, many, listed},
+        {QStringLiteral("止まった。"),
+         3,
+         {{QStringLiteral("/in/b.jpg"), QStringLiteral("理由")}},
+         QStringLiteral("止まった。\n残りの 3 個のファイルは取り込まれていません。\n\n"
+                        "次の 1 個のファイルは取り込めませんでした。\nb.jpg：理由")},
+        {QStringLiteral("止まった。"), 0, {}, QStringLiteral("止まった。")},
+    };
+    for (const TCase& c : cases) {
+        EXPECT_EQ(ImportReportText(c.StopReason, c.NotImported, c.Failures), c.Text)
+            << c.Text.toStdString();
+    }
+}
+
+TEST_F(ImporterTest, AFailedWriteRemovesWhatItMadeAndStopsWhenEveryPhotoWouldFail) {
+    TPhotoImporter importer(SaveDir, Day, 600, 600);
+    importer.PrepareDateDir();
+    const QString path = Source(QStringLiteral("a.jpg"), 100, 100);
+    importer.Decode(path);
+
+    // The thumbnail's place is taken by a folder: this photo alone fails, and leaves nothing.
+    QDir().mkpath(DateDir + QStringLiteral("thumbnail/a.jpg"));
+    try {
+        importer.Store(path, QStringLiteral("a.jpg"));
+        FAIL() << "no error";
+    } catch (const EImportStopped&) {
+        FAIL() << "one photo's failure stopped the import";
+    } catch (const EWriteError&) {
+    }
+    EXPECT_EQ(Listed(DateDir), QStringList());
+    EXPECT_EQ(Listed(DateDir + QStringLiteral("reduce")), QStringList());
+
+    // The reduced copies' folder is gone: no photo can be stored.
+    QDir(DateDir + QStringLiteral("reduce")).removeRecursively();
+    EXPECT_THROW(importer.Store(path, QStringLiteral("b.jpg")), EImportStopped);
+    EXPECT_EQ(Listed(DateDir), QStringList());
 }
 
 }  // namespace

@@ -110,6 +110,11 @@ TJpegBuilder& TJpegBuilder::Cmyk() {
     return *this;
 }
 
+TJpegBuilder& TJpegBuilder::Segment(QByteArray segment) {
+    FSegments += segment;
+    return *this;
+}
+
 QByteArray TJpegBuilder::Raster() const {
     QByteArray raster;
     raster.reserve(qsizetype(FWidth) * FHeight * 3);
@@ -170,6 +175,11 @@ QByteArray TJpegBuilder::Encode() const {
         throw std::runtime_error("test JPEG could not be encoded");
     QByteArray bytes(reinterpret_cast<const char*>(job.Output), qsizetype(job.Size));
     std::free(job.Output);
+    if (!FSegments.isEmpty()) {
+        // SOI, then the JFIF APP0 segment: its length word counts itself and its payload.
+        const qsizetype afterApp0 = 4 + ((uchar(bytes[4]) << 8) | uchar(bytes[5]));
+        bytes.insert(afterApp0, FSegments);
+    }
     return bytes;
 }
 

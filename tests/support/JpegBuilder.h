@@ -24,6 +24,9 @@ public:
     TJpegBuilder& ManyScans();
     // Four components, written inverted with an Adobe marker as libjpeg does for CMYK.
     TJpegBuilder& Cmyk();
+    // A whole segment (marker, length, payload: an EXIF APP1 of TExifBuilder, say) written
+    // right after the JFIF header, where cameras put theirs.
+    TJpegBuilder& Segment(QByteArray segment);
 
     // The raster as rows of R, G, B bytes without padding.
     QByteArray Raster() const;
@@ -44,4 +47,5 @@ private:
     bool FGreyscale = false;
     bool FManyScans = false;
     bool FCmyk = false;
+    QByteArray FSegments;
 };
