@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
                 growth <= limit ? "within" : "OVER");
 
     std::vector<uchar> decoded(size_t(raster), 0x80);
-    std::vector<uchar> quarter(size_t(raster));
+    std::vector<uchar> quarter(static_cast<size_t>(raster));
     const auto turnedCore = [&] { importCore(turned); };
     const auto turnedFloor = [&] {
         Bench::PlainDecode(turned, row);

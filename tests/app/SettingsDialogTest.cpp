@@ -390,7 +390,7 @@ TEST_F(SettingsFromMainWindow, UnwritableSettingsLetTheDialogAndThenTheWindowClo
     auto form = Start();
     Folder.MakeDir(QStringLiteral("KavroPhoto.ini"));
     bool stuck = false;
-    WhenSettingsShow([&](TForm33& dialog) {
+    Dialogs.DriveModalNext<TForm33>([&](TForm33& dialog) {
         dialog.Sujiin2->setText(QStringLiteral("200"));
         dialog.Button3->click();
         dialog.Button3->click();
