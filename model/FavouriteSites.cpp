@@ -99,16 +99,17 @@ TStoreLoadResult TOkiniList::LoadFromBytes(const QByteArray& bytes) {
 }
 
 QByteArray TOkiniList::SaveToBytes() const {
-    TXmlDocument document;
-    document.AppendDeclaration();
-    TXmlNode root = document.CreateRoot(QStringLiteral("data"));
+    TXmlTextWriter writer;
+    writer.Open(u"data");
     for (const TOkini* entry : *this) {
-        TXmlNode okini = root.AppendElement(QStringLiteral("okini"));
-        okini.AppendElement(QStringLiteral("name")).SetText(entry->Name);
-        okini.AppendElement(QStringLiteral("url")).SetText(entry->Url);
-        okini.AppendElement(QStringLiteral("memo")).SetText(entry->Memo);
+        writer.Open(u"okini");
+        writer.Element(u"name", entry->Name);
+        writer.Element(u"url", entry->Url);
+        writer.Element(u"memo", entry->Memo);
+        writer.Close(u"okini");
     }
-    return document.SaveToBytes();
+    writer.Close(u"data");
+    return writer.Finish();
 }
 
 void TOkiniList::Save() const {

@@ -51,15 +51,12 @@ TStoreLoadResult TPhotoSaveDirList::LoadFromBytes(const QByteArray& bytes) {
 }
 
 QByteArray TPhotoSaveDirList::SaveToBytes() const {
-    TXmlDocument document;
-    document.AppendDeclaration();
-    TXmlNode root = document.CreateRoot(QStringLiteral("data"));
-    for (const TPhotoSaveDir* entry : *this) {
-        TXmlNode save = root.AppendElement(QStringLiteral("save"));
-        save.SetText(entry->Path);
-        save.SetAttribute(QStringLiteral("order"), QString::number(entry->Order));
-    }
-    return document.SaveToBytes();
+    TXmlTextWriter writer;
+    writer.Open(u"data");
+    for (const TPhotoSaveDir* entry : *this)
+        writer.Element(u"save", entry->Path, u"order", QString::number(entry->Order));
+    writer.Close(u"data");
+    return writer.Finish();
 }
 
 void TPhotoSaveDirList::Save() const {

@@ -8,12 +8,7 @@
 
 namespace {
 
-// A line of the file with its own terminator ("\r\n", "\n", "\r" or none at the end of the
-// file), so that writing it back reproduces the file byte for byte.
-struct TIniLine {
-    QByteArray Text;
-    QByteArray Ending;
-};
+using TIniLine = TIniText::TLine;
 
 // A lone CR ends a line too: were it part of the text, a value would read with a CR that a
 // write of another key (which appends a LF after it) takes away again.
@@ -188,7 +183,7 @@ bool ParseIniInteger(const QString& text, int* value) {
 
 QString TIniText::ReadString(const QString& section, const QString& key,
                              const QString& defaultValue) const {
-    const QList<TIniLine> lines = SplitLines(FBytes);
+    const QList<TIniLine>& lines = FLines;
     const TSectionRange range = FindSection(lines, section);
     if (range.Header < 0)
         return defaultValue;
@@ -212,7 +207,7 @@ bool TIniText::ReadBool(const QString& section, const QString& key, bool default
 }
 
 void TIniText::WriteString(const QString& section, const QString& key, const QString& value) {
-    QList<TIniLine> lines = SplitLines(FBytes);
+    QList<TIniLine>& lines = FLines;
     const QByteArray ending = LineEndingOf(lines);
     const QByteArray entry = Cp932::Encode(key) + '=' + Cp932::Encode(value);
     const TSectionRange range = FindSection(lines, section);
@@ -233,7 +228,12 @@ void TIniText::WriteString(const QString& section, const QString& key, const QSt
             lines[insertAt - 1].Ending = ending;
         lines.insert(insertAt, {entry, ending});
     }
-    FBytes = JoinLines(lines);
+}
+
+TIniText::TIniText(const QByteArray& bytes) : FLines(SplitLines(bytes)) {}
+
+QByteArray TIniText::Bytes() const {
+    return JoinLines(FLines);
 }
 
 TIniFile::TIniFile(QString fileName) : FFileName(std::move(fileName)) {}

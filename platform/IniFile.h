@@ -16,9 +16,17 @@ class TIniText {
 public:
     static constexpr qsizetype MaxValueBytes = 2047;
 
-    explicit TIniText(QByteArray bytes = {}) : FBytes(std::move(bytes)) {}
+    // A line of the file with its own terminator ("\r\n", "\n", "\r" or none at the end of the
+    // file), so that writing it back reproduces the file byte for byte.
+    struct TLine {
+        QByteArray Text;
+        QByteArray Ending;
+    };
 
-    const QByteArray& Bytes() const { return FBytes; }
+    // The bytes are split into lines once; every read then looks at the lines.
+    explicit TIniText(const QByteArray& bytes = {});
+
+    QByteArray Bytes() const;
 
     QString ReadString(const QString& section, const QString& key,
                        const QString& defaultValue) const;
@@ -31,7 +39,7 @@ public:
     void WriteString(const QString& section, const QString& key, const QString& value);
 
 private:
-    QByteArray FBytes;
+    QList<TLine> FLines;
 };
 
 // An INI file on disk with the rules of TIniText. Every call opens the file for its own

@@ -313,19 +313,20 @@ void TXmlTextWriter::Close(QStringView name) {
     FText += u'>';
 }
 
-void TXmlTextWriter::Element(QStringView name, const QString& text) {
-    FText += u'<';
-    FText += name;
-    FText += u'>';
+void TXmlTextWriter::AppendEscaped(const QString& text, bool inAttribute) {
     const QString kept = XmlTextOf(text);
     qsizetype plain = 0;
     for (qsizetype i = 0; i < kept.size(); ++i) {
         const char16_t c = kept[i].unicode();
-        const char* escape = c == u'&'    ? "&amp;"
-                             : c == u'<'  ? "&lt;"
-                             : c == u'>'  ? "&gt;"
-                             : c == u'\r' ? "&#13;"
-                                          : nullptr;
+        const char* escape = c == u'&'      ? "&amp;"
+                             : c == u'<'    ? "&lt;"
+                             : c == u'>'    ? "&gt;"
+                             : c == u'\r'   ? "&#13;"
+                             : !inAttribute ? nullptr
+                             : c == u'"'    ? "&quot;"
+                             : c == u'\n'   ? "&#10;"
+                             : c == u'\t'   ? "&#9;"
+                                            : nullptr;
         if (!escape)
             continue;
         FText += QStringView(kept).mid(plain, i - plain);
@@ -333,6 +334,27 @@ void TXmlTextWriter::Element(QStringView name, const QString& text) {
         plain = i + 1;
     }
     FText += QStringView(kept).mid(plain);
+}
+
+void TXmlTextWriter::Element(QStringView name, const QString& text) {
+    FText += u'<';
+    FText += name;
+    FText += u'>';
+    AppendEscaped(text, false);
+    FOpenedEmpty = false;
+    Close(name);
+}
+
+void TXmlTextWriter::Element(QStringView name, const QString& text, QStringView attribute,
+                             const QString& value) {
+    FText += u'<';
+    FText += name;
+    FText += u' ';
+    FText += attribute;
+    FText += QLatin1String("=\"");
+    AppendEscaped(value, true);
+    FText += QLatin1String("\">");
+    AppendEscaped(text, false);
     FOpenedEmpty = false;
     Close(name);
 }
@@ -342,16 +364,17 @@ QByteArray TXmlTextWriter::Finish() {
     const QString text = std::exchange(FText, QString());
     bool lossless = true;
     QByteArray bytes = Cp932::Encode(text, &lossless);
-    if (lossless)
+    // A character CP932 cannot hold becomes a reference (rare: a text from a hand-edited file).
+    // So does every character beyond ASCII when the CP932 bytes would happen to read as UTF-8
+    // throughout, which the reader takes for a UTF-8 file under a Shift-JIS label.
+    if (lossless && !LooksLikeUtf8(bytes))
         return bytes;
-    // Rare: a text from a hand-edited file with characters outside CP932. Each such character
-    // becomes a reference; the markup around it is ASCII, so nothing else changes.
     bytes.clear();
     QString run;
     ForEachCharacter(text, [&](char32_t c, qsizetype index, qsizetype length) {
         const QStringView character = QStringView(text).mid(index, length);
-        bool fits = true;
-        if (c >= 0x80)
+        bool fits = c < 0x80;
+        if (!fits && !lossless)
             Cp932::Encode(character.toString(), &fits);
         if (fits) {
             run += character;
@@ -362,5 +385,15 @@ QByteArray TXmlTextWriter::Finish() {
         bytes += "&#" + QByteArray::number(uint(c)) + ';';
     });
     bytes += Cp932::Encode(run);
+    if (LooksLikeUtf8(bytes)) {
+        // The characters CP932 holds happened to chain into UTF-8: write them all as references.
+        bytes.clear();
+        ForEachCharacter(text, [&](char32_t c, qsizetype, qsizetype) {
+            if (c < 0x80)
+                bytes += char(c);
+            else
+                bytes += "&#" + QByteArray::number(uint(c)) + ';';
+        });
+    }
     return bytes;
 }

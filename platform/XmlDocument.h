@@ -98,11 +98,16 @@ public:
     // An element holding the text; characters XML reserves are escaped and those it cannot carry
     // left out (XmlTextOf).
     void Element(QStringView name, const QString& text);
+    // The same with one attribute, escaped as attribute values are.
+    void Element(QStringView name, const QString& text, QStringView attribute,
+                 const QString& value);
 
     // The document's bytes; the writer is left empty.
     QByteArray Finish();
 
 private:
+    void AppendEscaped(const QString& text, bool inAttribute);
+
     QString FText;
     bool FOpenedEmpty = false;  // the last thing written opened an element
 };

@@ -57,8 +57,11 @@ void RoundTrip(const QByteArray& bytes, const TFolder&... saveDir) {
     TList loaded;
     loaded.LoadFromBytes(bytes, saveDir...);
     TList reloaded;
-    Require(reloaded.LoadFromBytes(loaded.SaveToBytes(), saveDir...) == TStoreLoadResult::Whole,
-            "a saved store does not load whole");
+    const QByteArray saved = loaded.SaveToBytes();
+    if (reloaded.LoadFromBytes(saved, saveDir...) != TStoreLoadResult::Whole) {
+        std::fwrite(saved.constData(), 1, size_t(saved.size()), stderr);
+        Require(false, "a saved store does not load whole");
+    }
     Require(Keys(loaded) == Keys(reloaded), "a saved store loads differently");
 }
 

@@ -157,3 +157,23 @@ TEST(PhotoSaveDirList, UnwritableDataFolderShowsTheMessageAndKeepsTheList) {
 }
 
 }  // namespace
+
+namespace {
+
+// Found by the fuzzer: a file under a label iconv reads in its own way came back with texts that
+// the saved "SHIFT-JIS" file did not carry, so the save did not load again. Every store now
+// writes its file as text itself, with a character outside CP932 as a reference.
+TEST(PhotoSaveDirList, ACharacterOutsideCp932SurvivesASaveAndALoad) {
+    const QByteArray bytes =
+        "<?xml version=\"1.0\" encoding=\"SHIF-TJIS\"?>\n<data><save order=\"2\">/hrrr\xe5\xa0\x89"
+        "HUrrrrpotos</save></data>";
+    TPhotoSaveDirList loaded;
+    loaded.LoadFromBytes(bytes);
+    ASSERT_EQ(loaded.Count(), 1);
+    TPhotoSaveDirList reloaded;
+    EXPECT_EQ(reloaded.LoadFromBytes(loaded.SaveToBytes()), TStoreLoadResult::Whole);
+    EXPECT_EQ(Paths(reloaded), Paths(loaded));
+    EXPECT_EQ(Orders(reloaded), QList<qint32>{2});
+}
+
+}  // namespace
