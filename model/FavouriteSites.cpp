@@ -77,25 +77,13 @@ void TOkiniList::Load() {
 }
 
 TStoreLoadResult TOkiniList::LoadFromBytes(const QByteArray& bytes) {
-    const QString elementPath = QStringLiteral("/data/okini");
-    try {
-        TXmlDocument document;
-        const TXmlLoadResult loaded = document.LoadFromBytes(bytes);
-        if (loaded == TXmlLoadResult::Empty)
-            return TStoreLoadResult::Whole;
-        if (!IsStoreDocument(loaded, document, elementPath))
-            return TStoreLoadResult::NotAStore;
-        for (const TXmlNode& node : document.SelectNodes(elementPath)) {
-            auto entry = std::make_unique<TOkini>();
-            entry->Name = ChildText(node, QStringLiteral("name"));
-            entry->Url = ChildText(node, QStringLiteral("url"));
-            entry->Memo = ChildText(node, QStringLiteral("memo"));
-            Add(std::move(entry));
-        }
-    } catch (const std::exception&) {
-        return TStoreLoadResult::Partial;
-    }
-    return TStoreLoadResult::Whole;
+    return ReadStoreElements(bytes, QStringLiteral("/data/okini"), [this](const TXmlNode& node) {
+        auto entry = std::make_unique<TOkini>();
+        entry->Name = ChildText(node, QStringLiteral("name"));
+        entry->Url = ChildText(node, QStringLiteral("url"));
+        entry->Memo = ChildText(node, QStringLiteral("memo"));
+        Add(std::move(entry));
+    });
 }
 
 QByteArray TOkiniList::SaveToBytes() const {

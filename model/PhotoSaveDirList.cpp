@@ -25,29 +25,17 @@ void TPhotoSaveDirList::Load() {
 }
 
 TStoreLoadResult TPhotoSaveDirList::LoadFromBytes(const QByteArray& bytes) {
-    const QString elementPath = QStringLiteral("/data/save");
-    TXmlDocument document;
-    try {
-        const TXmlLoadResult loaded = document.LoadFromBytes(bytes);
-        if (loaded == TXmlLoadResult::Empty)
-            return TStoreLoadResult::Whole;
-        if (!IsStoreDocument(loaded, document, elementPath))
-            return TStoreLoadResult::NotAStore;
-        for (const TXmlNode& node : document.SelectNodes(elementPath)) {
-            const TXmlNode order = node.SelectSingleNode(QStringLiteral("@order"));
-            if (order.IsNull())
-                throw Exception(QStringLiteral("order がありません。"));
-            auto entry = std::make_unique<TPhotoSaveDir>();
-            entry->Path = node.Text();
-            bool ok = false;
-            const int value = order.Text().toInt(&ok, 10);
-            entry->Order = ok ? value : 0;
-            Add(std::move(entry));
-        }
-    } catch (const std::exception&) {
-        return TStoreLoadResult::Partial;
-    }
-    return TStoreLoadResult::Whole;
+    return ReadStoreElements(bytes, QStringLiteral("/data/save"), [this](const TXmlNode& node) {
+        const TXmlNode order = node.SelectSingleNode(QStringLiteral("@order"));
+        if (order.IsNull())
+            throw Exception(QStringLiteral("order がありません。"));
+        auto entry = std::make_unique<TPhotoSaveDir>();
+        entry->Path = node.Text();
+        bool ok = false;
+        const int value = order.Text().toInt(&ok, 10);
+        entry->Order = ok ? value : 0;
+        Add(std::move(entry));
+    });
 }
 
 QByteArray TPhotoSaveDirList::SaveToBytes() const {

@@ -154,27 +154,16 @@ protected:
                                  const QString& elementPath, TMake make) {
         Clear();
         std::vector<std::unique_ptr<T>> read;
-        TStoreLoadResult result = TStoreLoadResult::Whole;
-        try {
-            TXmlDocument document;
-            const TXmlLoadResult loaded = document.LoadFromBytes(bytes);
-            if (loaded == TXmlLoadResult::Empty)
-                return result;
-            if (!IsStoreDocument(loaded, document, elementPath))
-                return TStoreLoadResult::NotAStore;
-            const QList<TXmlNode> nodes = document.SelectNodes(elementPath);
-            read.reserve(size_t(nodes.size()));
-            // Entries of one dated folder share its name's text: a lookup that compares folder
-            // names then finds the text already in the cache.
-            QSet<QString> folders;
-            for (const TXmlNode& node : nodes) {
-                std::unique_ptr<T> entry = make(node);
-                entry->Folder = *folders.insert(entry->Folder);
-                read.push_back(std::move(entry));
-            }
-        } catch (const std::exception&) {
-            result = TStoreLoadResult::Partial;
-        }
+        // Entries of one dated folder share its name's text: a lookup that compares folder names
+        // then finds the text already in the cache.
+        QSet<QString> folders;
+        TStoreLoadResult result = ReadStoreElements(bytes, elementPath, [&](const TXmlNode& node) {
+            std::unique_ptr<T> entry = make(node);
+            entry->Folder = *folders.insert(entry->Folder);
+            read.push_back(std::move(entry));
+        });
+        if (result == TStoreLoadResult::NotAStore)
+            return result;
         try {
             TReducedCopies copies(saveDir);
             for (const auto& entry : read)

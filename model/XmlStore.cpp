@@ -27,9 +27,23 @@ QString SaveFailureReason(const std::exception& error) {
     return ErrorMessage(error);
 }
 
-bool IsStoreDocument(TXmlLoadResult loaded, const TXmlDocument& document,
-                     const QString& elementPath) {
-    return loaded == TXmlLoadResult::Read && document.RootName() == elementPath.section(u'/', 1, 1);
+TStoreLoadResult ReadStoreElements(const QByteArray& bytes, const QString& elementPath,
+                                   const std::function<void(const TXmlNode& node)>& read) {
+    try {
+        TXmlDocument document;
+        const TXmlLoadResult loaded = document.LoadFromBytes(bytes);
+        if (loaded == TXmlLoadResult::Empty)
+            return TStoreLoadResult::Whole;
+        if (loaded != TXmlLoadResult::Read ||
+            document.RootName() != elementPath.section(u'/', 1, 1)) {
+            return TStoreLoadResult::NotAStore;
+        }
+        for (const TXmlNode& node : document.SelectNodes(elementPath))
+            read(node);
+    } catch (const std::exception&) {
+        return TStoreLoadResult::Partial;
+    }
+    return TStoreLoadResult::Whole;
 }
 
 void LoadStoreFile(const QString& path, const QString& storeName,

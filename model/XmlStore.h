@@ -17,10 +17,13 @@ enum class TStoreLoadResult {
     Partial,    // reading stopped part-way; the entries before the failure were kept
 };
 
-// True when the loaded document is a store file: well-formed, in its encoding, and under the
-// root that the first step of elementPath ("/data/tag") names.
-bool IsStoreDocument(TXmlLoadResult loaded, const TXmlDocument& document,
-                     const QString& elementPath);
+// Reads the bytes of a store file, handing each element of elementPath ("/data/tag") to read in
+// document order. Empty bytes are an empty store (Whole). Bytes that are not well-formed, not in
+// their encoding or under another root than the path's first step are no store file and nothing
+// is read (NotAStore). A failure part-way, in the document or in read, keeps what was read before
+// it (Partial).
+TStoreLoadResult ReadStoreElements(const QByteArray& bytes, const QString& elementPath,
+                                   const std::function<void(const TXmlNode& node)>& read);
 
 // Reads the store file at the path and hands its bytes to load. A missing file, or something
 // other than a file, is not read. When reading stops part-way the store's read message is shown.

@@ -29,7 +29,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -40,7 +39,6 @@
 #include "exif/ExifInfo.h"
 #include "model/KavroUtils.h"
 #include "platform/KavroApplication.h"
-#include "platform/ProgramDir.h"
 #include "tests/support/ExifBuilder.h"
 
 namespace {
@@ -205,15 +203,8 @@ void Alternate(int rounds, const std::function<void()>& floor, const std::functi
 }  // namespace
 
 int main(int argc, char** argv) {
-    Bench::KeepFreedMemory();
-    Bench::UseOffscreenPlatform();
-    TKavroApplication app(argc, argv);
-    const int& messages = Bench::CountMessages();
-    QTemporaryDir folder;
-    if (!folder.isValid())
-        Bench::Die("bench_album", "no temporary folder");
-    const QString programDir = folder.path() + u'/';
-    SetProgramDir(programDir);
+    const Bench::TProgram<TKavroApplication> program(argc, argv, "bench_album");
+    const QString& programDir = program.Folder();
     const QString saveDir = programDir + QStringLiteral("data/photo/");
     const TSources sources = MakeSources(programDir);
     MakeDatedFolder(saveDir + SmallFolder + u'/', SmallCount, sources);
@@ -316,7 +307,7 @@ int main(int argc, char** argv) {
         allFloors, allSubjects);
     std::printf("draw all: floor %.1f ms, open to painted %.1f ms\n",
                 Bench::Median(allFloors) * 1e3, Bench::Median(allSubjects) * 1e3);
-    if (messages != 0)
+    if (program.Messages() != 0)
         Bench::Die("bench_album", "the album showed a message");
 
     std::printf("album_open ratio %.2f (target 1.5)\n", Ratio(opens[0].Subjects, opens[0].Floors));

@@ -10,7 +10,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -20,7 +19,6 @@
 #include "bench/support/BenchSupport.h"
 #include "model/KavroUtils.h"
 #include "platform/KavroApplication.h"
-#include "platform/ProgramDir.h"
 
 namespace {
 
@@ -79,25 +77,18 @@ std::vector<JSAMPLE> TurnedLeft(const std::vector<JSAMPLE>& source, int width, i
 }  // namespace
 
 int main(int argc, char** argv) {
-    Bench::KeepFreedMemory();
-    Bench::UseOffscreenPlatform();
-    TKavroApplication app(argc, argv);
-    const int& messages = Bench::CountMessages();
-    QTemporaryDir folder;
-    if (!folder.isValid())
-        Bench::Die("bench_viewer_turn", "no temporary folder");
-    const QString saveDir = folder.path() + QStringLiteral("/save/");
+    const Bench::TProgram<TKavroApplication> program(argc, argv, "bench_viewer_turn");
+    const QString saveDir = program.Folder() + QStringLiteral("save/");
     const QString dated = saveDir + QStringLiteral("20240501/");
     QDir().mkpath(dated + QStringLiteral("reduce"));
     QDir().mkpath(dated + QStringLiteral("thumbnail"));
-    QDir().mkpath(folder.path() + QStringLiteral("/floor"));
-    SetProgramDir(folder.path() + u'/');
+    QDir().mkpath(program.Folder() + QStringLiteral("floor"));
     Bench::MakePhoto(dated + QStringLiteral("IMG_0001.JPG"), 600, 450);
     Bench::MakePhoto(dated + QStringLiteral("reduce/IMG_0001.JPG"), 600, 450);
     Bench::MakePhoto(dated + QStringLiteral("thumbnail/IMG_0001.JPG"), 130, 98);
-    const QString floorReduced = folder.path() + QStringLiteral("/floor/reduced.jpg");
-    const QString floorTurned = folder.path() + QStringLiteral("/floor/turned.jpg");
-    const QString floorThumbnail = folder.path() + QStringLiteral("/floor/thumbnail.jpg");
+    const QString floorReduced = program.Folder() + QStringLiteral("floor/reduced.jpg");
+    const QString floorTurned = program.Folder() + QStringLiteral("floor/turned.jpg");
+    const QString floorThumbnail = program.Folder() + QStringLiteral("floor/thumbnail.jpg");
     QFile::copy(dated + QStringLiteral("reduce/IMG_0001.JPG"), floorReduced);
 
     TForm31 album;
@@ -128,7 +119,7 @@ int main(int argc, char** argv) {
     Bench::Seconds(turn);
     const Bench::TRounds rounds =
         Bench::AlternateRounds(Rounds, floor, turn, [](int, double, double) {});
-    if (messages != 0)
+    if (program.Messages() != 0)
         Bench::Die("bench_viewer_turn", "the turn showed a message");
     std::printf("viewer turn %.2f ms, floor %.2f ms\n", Bench::Median(rounds.Subjects) * 1e3,
                 Bench::Median(rounds.Floors) * 1e3);

@@ -16,7 +16,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
 
@@ -54,7 +53,7 @@ QStringList BareListing(const QString& dir) {
 }
 
 TFigures Measure(const QString& root, int count) {
-    const QString saveDir = root + QStringLiteral("/save%1/").arg(count);
+    const QString saveDir = root + QStringLiteral("save%1/").arg(count);
     const QString dated = QStringLiteral("20240401");
     const QString datedPath = saveDir + dated + u'/';
     const QString reduceDir = datedPath + QStringLiteral("reduce/");
@@ -117,23 +116,17 @@ TFigures Measure(const QString& root, int count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    Bench::KeepFreedMemory();
-    Bench::UseOffscreenPlatform();
-    QCoreApplication app(argc, argv);
-    // A store that failed would show its message: count it instead of opening a box.
-    const int& messages = Bench::CountMessages();
-    QTemporaryDir folder;
-    if (!folder.isValid())
-        return 1;
-    const TFigures small = Measure(folder.path(), 1000);
-    const TFigures large = Measure(folder.path(), 10000);
+    // A store that failed would show its message: it is counted instead of opening a box.
+    const Bench::TProgram<QCoreApplication> program(argc, argv, "bench_photo_list");
+    const TFigures small = Measure(program.Folder(), 1000);
+    const TFigures large = Measure(program.Folder(), 10000);
     for (const auto& [count, figures] : {std::pair{1000, small}, std::pair{10000, large}}) {
         std::printf(
             "N = %5d: bare listing of reduce/ %8.1f us, listing with joins %8.1f us "
             "(%.2f us per photo)\n",
             count, figures.Floor * 1e6, figures.Subject * 1e6, figures.Subject * 1e6 / count);
     }
-    if (messages != 0)
+    if (program.Messages() != 0)
         Bench::Die("bench_photo_list", "a store showed a message");
     std::printf("photo_list_floor_growth ratio %.2f (for comparison)\n", large.Floor / small.Floor);
     std::printf("photo_list_growth ratio %.2f (target 12.5)\n", large.Subject / small.Subject);

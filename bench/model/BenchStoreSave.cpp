@@ -40,10 +40,7 @@ void WriteAndFlush(const QByteArray& path, const QByteArray& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    Bench::KeepFreedMemory();
-    Bench::UseOffscreenPlatform();
-    QCoreApplication app(argc, argv);
-    const int& messages = Bench::CountMessages();
+    const Bench::TProgram<QCoreApplication> program(argc, argv, "bench_store_save");
     // In the build folder, not in /tmp: the ratio is about a disk, and /tmp may be memory.
     QTemporaryDir folder(QDir::currentPath() + QStringLiteral("/bench-store-save-XXXXXX"));
     if (!folder.isValid())
@@ -66,7 +63,7 @@ int main(int argc, char** argv) {
     const auto subject = [&] { tags.SaveToFile(path); };
     floor();
     subject();
-    if (messages != 0 || ReadWholeFile(path) != bytes)
+    if (program.Messages() != 0 || ReadWholeFile(path) != bytes)
         Bench::Die("bench_store_save", "the store did not save");
 
     const Bench::TRounds rounds =

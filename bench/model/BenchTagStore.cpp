@@ -16,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <cstdio>
 
 #include "bench/support/BenchSupport.h"
@@ -34,15 +33,9 @@ constexpr int Rounds = 15;
 }  // namespace
 
 int main(int argc, char** argv) {
-    Bench::KeepFreedMemory();
-    Bench::UseOffscreenPlatform();
-    QCoreApplication app(argc, argv);
-    // A store that failed would show its message: count it instead of opening a box.
-    const int& messages = Bench::CountMessages();
-    QTemporaryDir folder;
-    if (!folder.isValid())
-        return 1;
-    const QString saveDir = folder.path() + u'/';
+    // A store that failed would show its message: it is counted instead of opening a box.
+    const Bench::TProgram<QCoreApplication> program(argc, argv, "bench_tag_store");
+    const QString& saveDir = program.Folder();
     TPhotoTagList tags;
     for (int i = 0; i < EntryCount; ++i) {
         const QString dated =
@@ -78,7 +71,7 @@ int main(int argc, char** argv) {
     floor();
     subject();
     parseOnly();
-    if (loaded.Count() != EntryCount || messages != 0)
+    if (loaded.Count() != EntryCount || program.Messages() != 0)
         Bench::Die("bench_tag_store", "the store did not load whole");
 
     const Bench::TRounds load =

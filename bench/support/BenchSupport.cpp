@@ -12,6 +12,7 @@
 #include <random>
 
 #include "platform/Dialogs.h"
+#include "platform/ProgramDir.h"
 
 namespace Bench {
 namespace {
@@ -155,6 +156,14 @@ const int& CountMessages() {
     });
     Dialogs::SetModalHandler([](QDialog&) { return int(QDialog::Rejected); });
     return messages;
+}
+
+QString UseTemporaryProgramDir(const QTemporaryDir& folder, const char* program) {
+    if (!folder.isValid())
+        Die(program, "no temporary folder");
+    const QString dir = folder.path() + u'/';
+    SetProgramDir(dir);
+    return dir;
 }
 
 void UseOffscreenPlatform() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTemporaryDir>
 #include <chrono>
 #include <cstdio>
 #include <vector>
@@ -89,5 +90,38 @@ const int& CountMessages();
 
 // Runs QT_QPA_PLATFORM=offscreen unless the environment names a platform.
 void UseOffscreenPlatform();
+
+// Makes a new temporary folder the program folder, so that a benchmark never reads or writes
+// the user's own data. Returns it, ending in '/'.
+QString UseTemporaryProgramDir(const QTemporaryDir& folder, const char* program);
+
+// The start that the benchmark programs share, made first thing in main(): freed memory kept
+// (KeepFreedMemory), the offscreen platform, the application, the messages counted
+// (CountMessages) and a temporary program folder.
+template <typename TApplication>
+class TProgram {
+public:
+    TProgram(int& argc, char** argv, const char* name)
+        : FApplication(argc, argv),
+          FMessages(CountMessages()),
+          FFolder(UseTemporaryProgramDir(FTemporary, name)) {}
+
+    // The program folder, ending in '/'; it goes with the program.
+    const QString& Folder() const { return FFolder; }
+    // The messages the program would have shown so far.
+    int Messages() const { return FMessages; }
+
+private:
+    struct TPrepared {
+        TPrepared() {
+            KeepFreedMemory();
+            UseOffscreenPlatform();
+        }
+    } FPrepared;
+    TApplication FApplication;
+    const int& FMessages;
+    QTemporaryDir FTemporary;
+    QString FFolder;
+};
 
 }  // namespace Bench
