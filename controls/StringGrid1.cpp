@@ -55,65 +55,71 @@ QList<QStringView> Paragraphs(QStringView text) {
     return result;
 }
 
-// Lays out every paragraph of a cell text with the platform's line breaking and hands each line
-// that fits the area to the visitor, with its paragraph's layout (mnemonics underlined) to draw it.
+// A cell text as one paragraph of lines: its line breaks become line separators and its
+// mnemonic marks are taken out, paragraph by paragraph, so that a mark never reaches across a
+// line break.
+TPlainText JoinParagraphs(QStringView text) {
+    TPlainText joined;
+    joined.Text.reserve(text.size());
+    bool first = true;
+    for (const QStringView paragraph : Paragraphs(text)) {
+        if (!first)
+            joined.Text.append(QChar::LineSeparator);
+        first = false;
+        const TPlainText plain = StripMnemonics(paragraph);
+        const int offset = int(joined.Text.size());
+        for (const int position : plain.Underlined)
+            joined.Underlined.append(offset + position);
+        joined.Text.append(plain.Text);
+    }
+    return joined;
+}
+
+// Lays out a cell text with the platform's line breaking, in one layout as QPainter::drawText
+// does, and hands each line that fits the area to the visitor, with the layout's line
+// (mnemonics underlined) to draw it.
 using TLineVisitor = std::function<void(const TCellTextLine& line, const QTextLine& textLine)>;
 
 void VisitCellLines(const QString& text, const QFont& font, int width, int height, bool wordWrap,
                     const TLineVisitor& visit) {
     const int lineHeight = QFontMetrics(font).height();
-    int top = 0;
+    const TPlainText plain = JoinParagraphs(text);
     QTextOption option;
     option.setWrapMode(wordWrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
-    for (const QStringView paragraph : Paragraphs(text)) {
-        const TPlainText plain = StripMnemonics(paragraph);
-        if (plain.Text.isEmpty()) {
-            // An empty paragraph draws nothing but still takes its line.
-            if (top + lineHeight > height)
-                return;
-            TCellTextLine line;
-            line.Top = top;
-            visit(line, QTextLine());
-            top += lineHeight;
-            continue;
-        }
-        QTextLayout layout(plain.Text, font);
-        layout.setTextOption(option);
-        QList<QTextLayout::FormatRange> formats;
-        for (const int position : plain.Underlined) {
-            QTextLayout::FormatRange range;
-            range.start = position;
-            range.length = 1;
-            range.format.setFontUnderline(true);
-            formats.append(range);
-        }
-        layout.setFormats(formats);
-        layout.beginLayout();
-        for (QTextLine textLine = layout.createLine(); textLine.isValid();
-             textLine = layout.createLine()) {
-            textLine.setLineWidth(wordWrap ? std::max(width, 1)
-                                           : std::numeric_limits<int>::max() / 4);
-            textLine.setPosition(QPointF(0, 0));
-            if (top + lineHeight > height) {
-                layout.endLayout();
-                return;
-            }
-            TCellTextLine line;
-            const int start = textLine.textStart();
-            // The blanks at which a line was broken are not drawn.
-            line.Text = plain.Text.mid(start, textLine.textLength());
-            while (!line.Text.isEmpty() && line.Text.back().isSpace())
-                line.Text.chop(1);
-            for (const int position : plain.Underlined) {
-                if (position >= start && position - start < line.Text.size())
-                    line.Underlined.append(position - start);
-            }
-            line.Top = top;
-            visit(line, textLine);
-            top += lineHeight;
-        }
-        layout.endLayout();
+    QTextLayout layout(plain.Text, font);
+    layout.setTextOption(option);
+    QList<QTextLayout::FormatRange> formats;
+    for (const int position : plain.Underlined) {
+        QTextLayout::FormatRange range;
+        range.start = position;
+        range.length = 1;
+        range.format.setFontUnderline(true);
+        formats.append(range);
     }
+    layout.setFormats(formats);
+    layout.beginLayout();
+    int top = 0;
+    for (QTextLine textLine = layout.createLine(); textLine.isValid();
+         textLine = layout.createLine()) {
+        textLine.setLineWidth(wordWrap ? std::max(width, 1) : std::numeric_limits<int>::max() / 4);
+        textLine.setPosition(QPointF(0, 0));
+        if (top + lineHeight > height)
+            break;
+        TCellTextLine line;
+        const int start = textLine.textStart();
+        // The blanks at which a line was broken, and its line separator, are not drawn.
+        line.Text = plain.Text.mid(start, textLine.textLength());
+        while (!line.Text.isEmpty() && line.Text.back().isSpace())
+            line.Text.chop(1);
+        for (const int position : plain.Underlined) {
+            if (position >= start && position - start < line.Text.size())
+                line.Underlined.append(position - start);
+        }
+        line.Top = top;
+        visit(line, textLine);
+        top += lineHeight;
+    }
+    layout.endLayout();
 }
 
 // Keeps DefaultDrawing off while a cell is drawn, and restores it on every path out.

@@ -1,5 +1,7 @@
 #include "model/PhotoRecords.h"
 
+#include <QStringBuilder>
+
 #include "exif/ExifInfo.h"
 #include "model/PhotoFolders.h"
 #include "model/Pictures.h"
@@ -91,9 +93,9 @@ void TPhoto::LoadThumbnail() {
 }
 
 QString TPhoto::InfoText() const {
-    return QStringLiteral("場所：") + DirPath + QStringLiteral("\r\nファイル：") + FileName +
-           QStringLiteral("\r\n撮影日：") + ShotDate + QStringLiteral("\r\n更新日時：") +
-           UpdateDate + QStringLiteral("\r\nタグ：") + Tags;
+    // Built at once into one string: the album makes this text for every photo it lists.
+    return u"場所：" % DirPath % u"\r\nファイル：" % FileName % u"\r\n撮影日：" % ShotDate %
+           u"\r\n更新日時：" % UpdateDate % u"\r\nタグ：" % Tags;
 }
 
 TPhoto* TPhotoList::AddPhoto() {
