@@ -101,6 +101,7 @@ public:
     // The album page's grid maintenance, which the photo commands use after a change.
     void ClearGridCells();
     void LayoutGrid();
+    void HideBlankSelection();
     void FillGridCells();
     void UpdateFavouriteButtons(int row);
     void FillFilterCombo();

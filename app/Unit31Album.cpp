@@ -235,6 +235,7 @@ void TForm31::ComboBox3Change() {
     Album->ListFavourites();
     LayoutGrid();
     FillGridCells();
+    HideBlankSelection();
 }
 
 void TForm31::FillFilterCombo() {
@@ -271,6 +272,7 @@ void TForm31::ComboBox1Change() {
     LayoutGrid();
     FillGridCells();
     StringGrid1->SetRow(0);
+    HideBlankSelection();
     if (mode == FolderMode || mode == TagMode)
         UpdateFavouriteButtons(StringGrid1->Row());
 }
@@ -315,6 +317,13 @@ void TForm31::FillGridCells() {
         StringGrid1->SetRowHint(row, ReadFailureText(*photo));
     }
     StringGrid1->EndUpdate();
+}
+
+void TForm31::HideBlankSelection() {
+    // An empty list keeps its one blank row current, where the commands find no photo; drawn
+    // selected it would look like a photo without a name.
+    if (PhotoCount() == 0)
+        StringGrid1->clearSelection();
 }
 
 void TForm31::RefreshGridCells() {

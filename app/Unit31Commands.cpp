@@ -99,6 +99,7 @@ void TForm31::DeletePhoto(TPhoto* photo) {
     // handler meets the freed photo.
     LayoutGrid();
     FillGridCells();
+    HideBlankSelection();
     // The selection may have moved while the rows were empty, which left the star buttons
     // showing the deleted photo's mark; the viewer's delete needs them right as well.
     UpdateFavouriteButtons(StringGrid1->Row());

@@ -1,5 +1,6 @@
 #include "app/Unit41.h"
 
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "app/FormUtils.h"
@@ -17,6 +18,11 @@ TForm41::TForm41(QWidget* parent) : QDialog(parent) {
     layout->addWidget(WebBrowser1);
     setFixedSize(455, 500);
     CentreOnParent(this);
+    // The page takes the keys while it has the focus, Escape among them: the window's own
+    // shortcut closes it from anywhere inside, as Escape closes every other dialog.
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    close->setContext(Qt::WindowShortcut);
+    connect(close, &QShortcut::activated, this, &QDialog::reject);
 }
 
 int TForm41::exec() {

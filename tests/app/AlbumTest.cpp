@@ -214,6 +214,8 @@ TEST_F(AlbumTest, EmptyTagModeShowsOneBlankRow) {
     EXPECT_EQ(form.StringGrid1->RowCount(), 1);
     EXPECT_EQ(Photo(0), nullptr);
     EXPECT_TRUE(form.StringGrid1->Cells(2, 0).isEmpty());
+    // The blank row is not drawn as a selected photo.
+    EXPECT_FALSE(form.StringGrid1->selectionModel()->hasSelection());
     EXPECT_EQ(form.GetCurrentPhoto(), nullptr);
     EXPECT_EQ(form.SelectNextPhoto(), nullptr);
 }
