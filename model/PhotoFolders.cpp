@@ -96,7 +96,8 @@ void SortByName(QStringList& names) {
     for (qsizetype i = 0; i < names.size(); ++i)
         keyed.emplace_back(FoldedForSorting(names[i]), i);
     std::sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
-        return a.first != b.first ? a.first < b.first : names[a.second] < names[b.second];
+        const int order = QStringView(a.first).compare(QStringView(b.first));
+        return order != 0 ? order < 0 : names[a.second] < names[b.second];
     });
     QStringList sorted;
     sorted.reserve(names.size());
