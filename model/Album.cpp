@@ -127,20 +127,17 @@ TBitmap TAlbum::TurnPhoto(TPhoto& photo, int angle) {
 }
 
 QString FormatFolderCaption(const QString& name) {
-    bool lossless = false;
-    const QByteArray bytes = Cp932::Encode(name, &lossless);
-    if (!lossless || (bytes.size() != 8 && bytes.size() != 6))
+    // Only a date gets the marks: a name of the same length in other characters ("トマト畑" is
+    // eight bytes too) is the user's own and is shown as it is.
+    if (name.size() != 8 && name.size() != 6)
         return name;
-    // Each mark goes after a whole character; a name that would need it inside or between the
-    // halves of a double-byte character keeps its own form.
-    for (const qsizetype cut : {qsizetype(4), qsizetype(6), bytes.size()}) {
-        if (Cp932::SafePrefixLength(bytes, cut) != cut)
+    for (const QChar c : name) {
+        if (c < u'0' || c > u'9')
             return name;
     }
-    QString caption = Cp932::Decode(bytes.left(4)) + QStringLiteral("年") +
-                      Cp932::Decode(bytes.mid(4, 2)) + QStringLiteral("月");
-    if (bytes.size() == 8)
-        caption += Cp932::Decode(bytes.mid(6, 2)) + QStringLiteral("日");
+    QString caption = name.left(4) + QStringLiteral("年") + name.mid(4, 2) + QStringLiteral("月");
+    if (name.size() == 8)
+        caption += name.mid(6, 2) + QStringLiteral("日");
     return caption;
 }
 

@@ -110,9 +110,8 @@ private:
     TTagList FTagList;
 };
 
-// A dated folder's caption in the folder filter: "yyyymmdd" becomes "yyyy年mm月dd日" and "yyyymm"
-// becomes "yyyy年mm月", counted in CP932 bytes; any other name, and a name whose marks would fall
-// inside a double-byte character, stays as it is.
+// A dated folder's caption in the folder filter: eight ASCII digits yyyymmdd become
+// "yyyy年mm月dd日" and six yyyymm become "yyyy年mm月"; any other name stays as it is.
 QString FormatFolderCaption(const QString& name);
 
 // The tag filter's order: the CP932 bytes compared with a-z taken as A-Z (the bytes of
