@@ -67,7 +67,7 @@ void TForm31::BitBtn8Click() {
     }
     // The dialog has put the edited text into the photo; the album keeps it in the store.
     Album->SetTags(*photo, photo->Tags);
-    StringGrid1->SetCells(2, row, photo->InfoText());
+    SetInfoCell(row, *photo);
 }
 
 void TForm31::BitBtn10Click() {
