@@ -111,7 +111,7 @@ std::exception_ptr TAlbum::DeletePhoto(TPhoto* photo) {
 TBitmap TAlbum::TurnPhoto(TPhoto& photo, int angle) {
     TBitmap picture;
     const QString reducedPath = photo.ReducedDir() + photo.FileName;
-    LoadGraphic(picture, reducedPath);
+    LoadNamedGraphic(picture, reducedPath);
     int quarterTurns = (angle / 90) % 4;
     if (quarterTurns < 0)
         quarterTurns += 4;

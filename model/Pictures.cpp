@@ -77,6 +77,24 @@ void LoadGraphic(TBitmap& picture, const QString& fileName, TJpegDecoder& decode
     decoder.DecodeFile(fileName, picture);
 }
 
+void LoadNamedGraphic(TBitmap& picture, const QString& fileName) {
+    try {
+        LoadGraphic(picture, fileName);
+    } catch (const EJPEG& error) {
+        throw EJPEG(error.MessageCode(), FileFailureText(fileName, PictureFailureReason(error)));
+    }
+}
+
+QString PictureFailureReason(const std::exception& error) {
+    if (dynamic_cast<const EJPEG*>(&error))
+        return QStringLiteral("JPEG 画像として読み込めません。") + ErrorMessage(error);
+    return ErrorMessage(error);
+}
+
+QString FileFailureText(const QString& file, const QString& reason) {
+    return file + QStringLiteral("：") + reason;
+}
+
 QSize FitSize(int width, int height, int maxWidth, int maxHeight) {
     if (maxWidth <= 0 || maxHeight <= 0)
         RaiseBadBox(maxWidth, maxHeight);

@@ -21,6 +21,19 @@ void LoadGraphic(TBitmap& picture, const QString& fileName);
 // The same through a decoder kept from file to file.
 void LoadGraphic(TBitmap& picture, const QString& fileName, TJpegDecoder& decoder);
 
+// LoadGraphic for a picture the user asked to see: a JPEG that the decoder refuses raises EJPEG
+// with FileFailureText(fileName, PictureFailureReason(...)), so that the message says which file
+// it was ("…/reduce/IMG_1.JPG：JPEG 画像として読み込めません。JPEG エラー #53"); a file that
+// cannot be opened names itself already (EFOpenError).
+void LoadNamedGraphic(TBitmap& picture, const QString& fileName);
+
+// Why a photo file could not be read or made, in the words the user reads: after a JPEG that the
+// decoder refused, "JPEG 画像として読み込めません。" and the decoder's text; otherwise the
+// error's own message.
+QString PictureFailureReason(const std::exception& error);
+// A failure named by its file, as one line of a report: "FILE：reason".
+QString FileFailureText(const QString& file, const QString& reason);
+
 // The size at which a width x height picture fits into a maxWidth x maxHeight box without being
 // enlarged (shapes in double precision, halves rounded to even, no side below one pixel).
 // A box side of zero or less cannot hold a picture: it raises an Exception naming the box, so

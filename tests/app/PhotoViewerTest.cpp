@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDir>
 #include <QPushButton>
+#include <functional>
 
 #include "app/Unit32.h"
 #include "app/Unit37.h"
@@ -105,7 +106,25 @@ TEST_F(PhotoViewerTest, UnreadableReducedCopyKeepsThePictureShown) {
     Folder.WriteFile(QStringLiteral("data/photo/20240501/reduce/IMG_2.JPG"), "not a jpeg");
     Viewer.show();
     Viewer.ShowPhoto(shown);
-    EXPECT_THROW(Viewer.ShowPhoto(broken), Exception);
+    // The message says which file could not be read, as the import's report does.
+    const QString reduced = broken->ReducedDir() + broken->FileName;
+    const auto messageOf = [&](const std::function<void()>& command) {
+        try {
+            command();
+        } catch (const Exception& error) {
+            return error.Message();
+        }
+        return QString();
+    };
+    for (const auto& command : {std::function<void()>([&] { Viewer.ShowPhoto(broken); }),
+                                std::function<void()>([&] { Viewer.N3Click(); })}) {
+        const QString message = messageOf(command);
+        EXPECT_TRUE(message.startsWith(
+            reduced + QStringLiteral("：JPEG 画像として読み込めません。JPEG エラー #")))
+            << message.toStdString();
+    }
+    EXPECT_EQ(Folder.ReadFile(QStringLiteral("data/photo/20240501/reduce/IMG_2.JPG")),
+              "not a jpeg");
     EXPECT_EQ(Viewer.CurrentPhoto, broken);
     EXPECT_EQ(Viewer.TurboImage1->Picture().Size(), QSize(200, 100));
     EXPECT_EQ(Viewer.ClientSize(), QSize(220, 120));
