@@ -6,6 +6,7 @@
 #include "model/PhotoRemoval.h"
 #include "model/Pictures.h"
 #include "platform/Cp932.h"
+#include "platform/XmlDocument.h"
 
 TAlbum::TAlbum(const TPhotoSetting& setting) : FSetting(setting) {}
 
@@ -56,22 +57,26 @@ void TAlbum::ListFavourites() {
     FPhotoList.JoinTags(FPhotoTagList);
 }
 
+// The record changes only after its store did: a store that refuses the photo (Add raises for a
+// name its file cannot hold) leaves the record, and so the grid and the star buttons, as they
+// were.
 void TAlbum::SetFavourite(TPhoto& photo, bool favourite) {
-    photo.Favourite = favourite;
     if (favourite)
         FPhotoOkiniList.Add(photo.Folder, photo.FileName);
     else
         FPhotoOkiniList.Remove(photo.Folder, photo.FileName);
     FPhotoOkiniList.SaveToFile(FCurrentDir + PhotoLayout::OkiniFileName());
+    photo.Favourite = FPhotoOkiniList.Contains(photo.Folder, photo.FileName);
 }
 
 void TAlbum::SetTags(TPhoto& photo, const QString& tags) {
-    photo.Tags = tags;
-    if (TPhotoTag* entry = FPhotoTagList.Find(photo.Folder, photo.FileName))
-        entry->Tags = tags;
+    TPhotoTag* entry = FPhotoTagList.Find(photo.Folder, photo.FileName);
+    if (entry)
+        entry->Tags = XmlTextOf(tags);
     else
-        FPhotoTagList.Add(photo.Folder, photo.FileName, tags);
+        entry = FPhotoTagList.Add(photo.Folder, photo.FileName, tags);
     FPhotoTagList.SaveToFile(FCurrentDir + PhotoLayout::TagFileName());
+    photo.Tags = entry->Tags;
 }
 
 // The stores are written before the files go, so that no entry outlives its photo.

@@ -71,11 +71,13 @@ public:
     void ListFavourites();
     void ClearPhotos() { FPhotoList.Clear(); }
 
-    // Marks or unmarks the photo and writes "okini.xml".
+    // Marks or unmarks the photo in the store, writes "okini.xml" and then gives the record the
+    // store's mark. A photo the store refuses raises, and store and record stay as they were.
     void SetFavourite(TPhoto& photo, bool favourite);
-    // Gives the photo the tag text and writes "tag.xml": the photo's entry is changed in place,
-    // or added at the end when it has none. An entry is never removed, so a photo whose tags
-    // were all erased keeps one with an empty text.
+    // Gives the photo's entry the tag text and writes "tag.xml", then gives the record the text
+    // as stored: the entry is changed in place, or added at the end when there is none. An entry
+    // is never removed, so a photo whose tags were all erased keeps one with an empty text. A
+    // photo the store refuses raises, and store and record stay as they were.
     void SetTags(TPhoto& photo, const QString& tags);
 
     // Deletes the photo: its entries leave "okini.xml" and "tag.xml" (each written when it held
