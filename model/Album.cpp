@@ -124,8 +124,14 @@ TBitmap TAlbum::TurnPhoto(TPhoto& photo, int angle) {
         picture.MakeDeviceIndependent();
         picture = TurnedBitmap(picture, quarterTurns);
     }
-    WriteJpeg(picture, reducedPath);
-    WriteReduced(picture, ThumbnailBox, ThumbnailBox, photo.ThumbnailDir() + photo.FileName);
+    // Both copies are written and flushed under temporary names before either is put in place:
+    // one that cannot be written leaves both as they were, never one turned and one not.
+    TJpegWrite reduced =
+        PrepareJpeg(picture, QSize(picture.Width(), picture.Height()), reducedPath);
+    TJpegWrite thumbnail =
+        PrepareReduced(picture, ThumbnailBox, ThumbnailBox, photo.ThumbnailDir() + photo.FileName);
+    reduced.Commit();
+    thumbnail.Commit();
     // The record's thumbnail is only ever the one on disk.
     photo.LoadThumbnail();
     return picture;

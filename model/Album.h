@@ -93,8 +93,9 @@ public:
     // twice): the reduced copy is read, turned and written back at its new size, the thumbnail is
     // made anew from the turned picture (fitted into 130 x 130), and the photo's Thumbnail is
     // read back from the file just written. Returns the turned picture. The full-size file is
-    // never touched. Each write replaces its file atomically; a failing step raises and the steps
-    // after it are not done, and a failing read writes nothing.
+    // never touched. The two copies change together: both new files are written before either
+    // replaces its old one, so a copy that cannot be written (EWriteError naming it) leaves both
+    // as they were; a reduced copy that cannot be read (its error naming it) writes nothing.
     static TBitmap TurnPhoto(TPhoto& photo, int angle);
 
     static constexpr int ThumbnailBox = 130;

@@ -131,16 +131,18 @@ TEST_F(PhotoViewerTest, UnreadableReducedCopyKeepsThePictureShown) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(PhotoViewerTest, FailedThumbnailWriteKeepsTheRecordsThumbnail) {
+TEST_F(PhotoViewerTest, FailedThumbnailWriteKeepsBothCopiesAndTheRecordsThumbnail) {
     TPhoto* photo = Photo(QStringLiteral("IMG_1.JPG"), 600, 450);
     // A folder in the thumbnail's place cannot be replaced by a file.
     QDir().remove(photo->ThumbnailDir() + photo->FileName);
     QDir().mkpath(photo->ThumbnailDir() + photo->FileName);
     Viewer.show();
     Viewer.ShowPhoto(photo);
-    EXPECT_THROW(Viewer.N2Click(), Exception);
-    EXPECT_EQ(Reduced(photo).size(), QSize(450, 600));
-    EXPECT_EQ(Viewer.TurboImage1->Picture().Size(), QSize(450, 600)) << "as the copy on disk";
+    Viewer.SetClientSize(900, 900);
+    EXPECT_THROW(Viewer.N2Click(), EWriteError);
+    EXPECT_EQ(Reduced(photo).size(), QSize(600, 450)) << "not turned without its thumbnail";
+    EXPECT_EQ(Viewer.TurboImage1->Picture().Size(), QSize(600, 450)) << "as the copy on disk";
+    EXPECT_EQ(Viewer.ClientSize(), QSize(620, 470));
     EXPECT_EQ(SizeOf(photo->Thumbnail), QSize(130, 98));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

@@ -335,6 +335,37 @@ TEST_F(AlbumModel, QuarterTurnRewritesTheReducedCopyAndTheThumbnail) {
     }
 }
 
+// Files made read-only (as copies from a camera card often are) refuse a write even for root.
+TEST_F(AlbumModel, ATurnThatCannotWriteOneCopyLeavesBothAsTheyWere) {
+    for (const QString& refusing : {PhotoLayout::ReduceSubdir(), PhotoLayout::ThumbnailSubdir()}) {
+        SCOPED_TRACE(refusing.toStdString());
+        const QString name = refusing.left(1) + QStringLiteral(".JPG");
+        AddPhoto(May, name, 600, 450);
+        const QString blocked = DatedPath(May) + refusing + name;
+        QFile::setPermissions(blocked, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        const QByteArray reduced = Folder.ReadFile(May + u'/' + PhotoLayout::ReduceSubdir() + name);
+        const QByteArray thumbnail =
+            Folder.ReadFile(May + u'/' + PhotoLayout::ThumbnailSubdir() + name);
+        TPhoto photo;
+        photo.InitFromFile(DatedPath(May), name, false, false);
+        try {
+            TAlbum::TurnPhoto(photo, 90);
+            ADD_FAILURE() << "turned";
+        } catch (const EWriteError& error) {
+            EXPECT_TRUE(error.Message().contains(blocked)) << error.Message().toStdString();
+        }
+        EXPECT_EQ(Folder.ReadFile(May + u'/' + PhotoLayout::ReduceSubdir() + name), reduced);
+        EXPECT_EQ(Folder.ReadFile(May + u'/' + PhotoLayout::ThumbnailSubdir() + name), thumbnail);
+        EXPECT_FALSE(photo.ThumbnailLoaded);
+        for (const QString& sub : {PhotoLayout::ReduceSubdir(), PhotoLayout::ThumbnailSubdir()}) {
+            EXPECT_EQ(
+                QDir(DatedPath(May) + sub).entryList(QDir::Files | QDir::Hidden).filter("kavro"),
+                QStringList())
+                << "no temporary file stays";
+        }
+    }
+}
+
 TEST_F(AlbumModel, ATurnThatCannotReadTheReducedCopyWritesNothing) {
     AddPhoto(May, QStringLiteral("a.JPG"));
     Folder.WriteFile(May + QStringLiteral("/reduce/a.JPG"), "not a JPEG");
