@@ -167,6 +167,8 @@ private:
     bool PhotoChosen(const QString& message);
     void ReadRowsInView(const QRect& area);
     void ReadExifOfRow(int row, TPhoto& photo);
+    // Puts the photo's InfoText into column 2 of the row, drawn as stored.
+    void SetInfoCell(int row, const TPhoto& photo);
     void StartWebPages();
     void StartFavouriteSites();
     QToolButton* CreateIconButton(const char* name, const QString& hint, const QString& icon);

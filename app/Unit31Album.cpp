@@ -312,7 +312,7 @@ void TForm31::FillGridCells() {
         TPhoto* photo = photos[row];
         StringGrid1->SetCells(0, row, QString::number(row + 1));
         StringGrid1->SetCells(1, row, {});
-        StringGrid1->SetCells(2, row, photo->InfoText());
+        SetInfoCell(row, *photo);
         StringGrid1->SetObjects(row, photo);
         StringGrid1->SetRowHint(row, ReadFailureText(*photo));
     }
@@ -358,7 +358,13 @@ void TForm31::ReadExifOfRow(int row, TPhoto& photo) {
     } catch (const std::exception&) {
         ShowReadFailure(row, photo);
     }
-    StringGrid1->SetCells(2, row, photo.InfoText());
+    SetInfoCell(row, photo);
+}
+
+void TForm31::SetInfoCell(int row, const TPhoto& photo) {
+    // The grid takes '&' for a mnemonic mark, but a photo's names and tags are the user's own
+    // text: each '&' reaches the grid doubled, so "A&B.jpg" is drawn as "A&B.jpg".
+    StringGrid1->SetCells(2, row, photo.InfoText().replace(u'&', QStringLiteral("&&")));
 }
 
 void TForm31::ReadRowsInView(const QRect& area) {

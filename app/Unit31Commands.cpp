@@ -42,10 +42,9 @@ void TForm31::BitBtnClick(QObject* sender) {
         return;
     if (sender != BitBtn7 && sender != BitBtn4)
         return;
-    const bool favourite = sender == BitBtn7;
-    BitBtn7->setVisible(!favourite);
-    BitBtn4->setVisible(favourite);
-    Album->SetFavourite(*photo, favourite);
+    // The buttons show the record, which shows the store: a refused mark leaves all three.
+    Album->SetFavourite(*photo, sender == BitBtn7);
+    UpdateFavouriteButtons(row);
     StringGrid1->viewport()->update();
 }
 
@@ -58,16 +57,18 @@ void TForm31::BitBtn8Click() {
     if (!photo)
         return;
     Album->CollectTags();
+    QString tags;
     {
         TForm38 dialog(this, this);
         dialog.Photo = photo;
         dialog.TagList = &Album->TagList();
         if (Dialogs::ExecModal(dialog) != TForm38::mrOk)
             return;
+        tags = dialog.TagText;
     }
-    // The dialog has put the edited text into the photo; the album keeps it in the store.
-    Album->SetTags(*photo, photo->Tags);
-    StringGrid1->SetCells(2, row, photo->InfoText());
+    // The store takes the text first; the photo and its row show it once the store holds it.
+    Album->SetTags(*photo, tags);
+    SetInfoCell(row, *photo);
 }
 
 void TForm31::BitBtn10Click() {

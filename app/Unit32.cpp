@@ -146,7 +146,7 @@ void TForm32::ShowPhoto(TPhoto* photo) {
     if (!photo)
         return;
     TBitmap picture;
-    LoadGraphic(picture, photo->ReducedDir() + photo->FileName);
+    LoadNamedGraphic(picture, photo->ReducedDir() + photo->FileName);
     SetClientSize(picture.Width() + 2 * Margin, picture.Height() + 2 * Margin);
     SetImageSize(picture.Width(), picture.Height());
     TurboImage1->Picture().Assign(std::move(picture));

@@ -88,8 +88,7 @@ void TForm38::Button3Click() {
 }
 
 void TForm38::Button1Click() {
-    if (Photo)
-        Photo->Tags = StorableTagText(Edit1->text());
+    TagText = StorableTagText(Edit1->text());
     done(mrOk);
 }
 

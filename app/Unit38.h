@@ -12,8 +12,8 @@ class TTurboImage;
 struct TPhoto;
 
 // The tag dialog: the photo's thumbnail, its tag text to edit and the tag names already in use
-// to add from. OK stores the text in the photo's Tags; cancel and closing by the frame leave the
-// photo as it was.
+// to add from. OK hands the edited text back in TagText; the dialog never changes the photo,
+// which takes the text only once the tag store holds it (TAlbum::SetTags).
 class TForm38 : public QDialog {
     Q_OBJECT
 public:
@@ -24,6 +24,8 @@ public:
 
     TPhoto* Photo = nullptr;            // not owned
     const TTagList* TagList = nullptr;  // not owned
+    // After OK: the edited text, without what the tag store cannot keep (StorableTagText).
+    QString TagText;
 
     TTurboImage* TurboImage2 = nullptr;
     QLineEdit* Edit1 = nullptr;

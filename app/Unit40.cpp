@@ -111,7 +111,7 @@ void TForm40::RunImport() {
                     break;
                 } catch (const std::exception& error) {
                     // This file alone: the others are imported all the same.
-                    failures.append({FileList[done], ImportFailureReason(error)});
+                    failures.append({FileList[done], PictureFailureReason(error)});
                     StepProgress();
                 }
             }

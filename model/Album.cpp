@@ -6,6 +6,7 @@
 #include "model/PhotoRemoval.h"
 #include "model/Pictures.h"
 #include "platform/Cp932.h"
+#include "platform/XmlDocument.h"
 
 TAlbum::TAlbum(const TPhotoSetting& setting) : FSetting(setting) {}
 
@@ -56,22 +57,26 @@ void TAlbum::ListFavourites() {
     FPhotoList.JoinTags(FPhotoTagList);
 }
 
+// The record changes only after its store did: a store that refuses the photo (Add raises for a
+// name its file cannot hold) leaves the record, and so the grid and the star buttons, as they
+// were.
 void TAlbum::SetFavourite(TPhoto& photo, bool favourite) {
-    photo.Favourite = favourite;
     if (favourite)
         FPhotoOkiniList.Add(photo.Folder, photo.FileName);
     else
         FPhotoOkiniList.Remove(photo.Folder, photo.FileName);
     FPhotoOkiniList.SaveToFile(FCurrentDir + PhotoLayout::OkiniFileName());
+    photo.Favourite = FPhotoOkiniList.Contains(photo.Folder, photo.FileName);
 }
 
 void TAlbum::SetTags(TPhoto& photo, const QString& tags) {
-    photo.Tags = tags;
-    if (TPhotoTag* entry = FPhotoTagList.Find(photo.Folder, photo.FileName))
-        entry->Tags = tags;
+    TPhotoTag* entry = FPhotoTagList.Find(photo.Folder, photo.FileName);
+    if (entry)
+        entry->Tags = XmlTextOf(tags);
     else
-        FPhotoTagList.Add(photo.Folder, photo.FileName, tags);
+        entry = FPhotoTagList.Add(photo.Folder, photo.FileName, tags);
     FPhotoTagList.SaveToFile(FCurrentDir + PhotoLayout::TagFileName());
+    photo.Tags = entry->Tags;
 }
 
 // The stores are written before the files go, so that no entry outlives its photo.
@@ -111,7 +116,7 @@ std::exception_ptr TAlbum::DeletePhoto(TPhoto* photo) {
 TBitmap TAlbum::TurnPhoto(TPhoto& photo, int angle) {
     TBitmap picture;
     const QString reducedPath = photo.ReducedDir() + photo.FileName;
-    LoadGraphic(picture, reducedPath);
+    LoadNamedGraphic(picture, reducedPath);
     int quarterTurns = (angle / 90) % 4;
     if (quarterTurns < 0)
         quarterTurns += 4;
@@ -119,28 +124,31 @@ TBitmap TAlbum::TurnPhoto(TPhoto& photo, int angle) {
         picture.MakeDeviceIndependent();
         picture = TurnedBitmap(picture, quarterTurns);
     }
-    WriteJpeg(picture, reducedPath);
-    WriteReduced(picture, ThumbnailBox, ThumbnailBox, photo.ThumbnailDir() + photo.FileName);
+    // Both copies are written and flushed under temporary names before either is put in place:
+    // one that cannot be written leaves both as they were, never one turned and one not.
+    TJpegWrite reduced =
+        PrepareJpeg(picture, QSize(picture.Width(), picture.Height()), reducedPath);
+    TJpegWrite thumbnail =
+        PrepareReduced(picture, ThumbnailBox, ThumbnailBox, photo.ThumbnailDir() + photo.FileName);
+    reduced.Commit();
+    thumbnail.Commit();
     // The record's thumbnail is only ever the one on disk.
     photo.LoadThumbnail();
     return picture;
 }
 
 QString FormatFolderCaption(const QString& name) {
-    bool lossless = false;
-    const QByteArray bytes = Cp932::Encode(name, &lossless);
-    if (!lossless || (bytes.size() != 8 && bytes.size() != 6))
+    // Only a date gets the marks: a name of the same length in other characters ("トマト畑" is
+    // eight bytes too) is the user's own and is shown as it is.
+    if (name.size() != 8 && name.size() != 6)
         return name;
-    // Each mark goes after a whole character; a name that would need it inside or between the
-    // halves of a double-byte character keeps its own form.
-    for (const qsizetype cut : {qsizetype(4), qsizetype(6), bytes.size()}) {
-        if (Cp932::SafePrefixLength(bytes, cut) != cut)
+    for (const QChar c : name) {
+        if (c < u'0' || c > u'9')
             return name;
     }
-    QString caption = Cp932::Decode(bytes.left(4)) + QStringLiteral("年") +
-                      Cp932::Decode(bytes.mid(4, 2)) + QStringLiteral("月");
-    if (bytes.size() == 8)
-        caption += Cp932::Decode(bytes.mid(6, 2)) + QStringLiteral("日");
+    QString caption = name.left(4) + QStringLiteral("年") + name.mid(4, 2) + QStringLiteral("月");
+    if (name.size() == 8)
+        caption += name.mid(6, 2) + QStringLiteral("日");
     return caption;
 }
 

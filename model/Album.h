@@ -71,11 +71,13 @@ public:
     void ListFavourites();
     void ClearPhotos() { FPhotoList.Clear(); }
 
-    // Marks or unmarks the photo and writes "okini.xml".
+    // Marks or unmarks the photo in the store, writes "okini.xml" and then gives the record the
+    // store's mark. A photo the store refuses raises, and store and record stay as they were.
     void SetFavourite(TPhoto& photo, bool favourite);
-    // Gives the photo the tag text and writes "tag.xml": the photo's entry is changed in place,
-    // or added at the end when it has none. An entry is never removed, so a photo whose tags
-    // were all erased keeps one with an empty text.
+    // Gives the photo's entry the tag text and writes "tag.xml", then gives the record the text
+    // as stored: the entry is changed in place, or added at the end when there is none. An entry
+    // is never removed, so a photo whose tags were all erased keeps one with an empty text. A
+    // photo the store refuses raises, and store and record stay as they were.
     void SetTags(TPhoto& photo, const QString& tags);
 
     // Deletes the photo: its entries leave "okini.xml" and "tag.xml" (each written when it held
@@ -91,8 +93,9 @@ public:
     // twice): the reduced copy is read, turned and written back at its new size, the thumbnail is
     // made anew from the turned picture (fitted into 130 x 130), and the photo's Thumbnail is
     // read back from the file just written. Returns the turned picture. The full-size file is
-    // never touched. Each write replaces its file atomically; a failing step raises and the steps
-    // after it are not done, and a failing read writes nothing.
+    // never touched. The two copies change together: both new files are written before either
+    // replaces its old one, so a copy that cannot be written (EWriteError naming it) leaves both
+    // as they were; a reduced copy that cannot be read (its error naming it) writes nothing.
     static TBitmap TurnPhoto(TPhoto& photo, int angle);
 
     static constexpr int ThumbnailBox = 130;
@@ -110,9 +113,8 @@ private:
     TTagList FTagList;
 };
 
-// A dated folder's caption in the folder filter: "yyyymmdd" becomes "yyyy年mm月dd日" and "yyyymm"
-// becomes "yyyy年mm月", counted in CP932 bytes; any other name, and a name whose marks would fall
-// inside a double-byte character, stays as it is.
+// A dated folder's caption in the folder filter: eight ASCII digits yyyymmdd become
+// "yyyy年mm月dd日" and six yyyymm become "yyyy年mm月"; any other name stays as it is.
 QString FormatFolderCaption(const QString& name);
 
 // The tag filter's order: the CP932 bytes compared with a-z taken as A-Z (the bytes of

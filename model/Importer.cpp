@@ -154,12 +154,6 @@ void TPhotoImporter::StopIfEveryPhotoFails(const EWriteError& error, const QStri
         reason);
 }
 
-QString ImportFailureReason(const std::exception& error) {
-    if (dynamic_cast<const EJPEG*>(&error))
-        return QStringLiteral("JPEG 画像として読み込めません。") + ErrorMessage(error);
-    return ErrorMessage(error);
-}
-
 QString ImportReportText(const QString& stopReason, qsizetype notImported,
                          const QList<TImportFailure>& failures) {
     QStringList parts;
@@ -175,8 +169,8 @@ QString ImportReportText(const QString& stopReason, qsizetype notImported,
         QString part =
             QStringLiteral("次の %1 個のファイルは取り込めませんでした。").arg(failures.size());
         for (qsizetype i = 0; i < failures.size() && i < MaxListedFailures; ++i) {
-            part += u'\n' + QFileInfo(failures[i].Path).fileName() + QStringLiteral("：") +
-                    failures[i].Reason;
+            part +=
+                u'\n' + FileFailureText(QFileInfo(failures[i].Path).fileName(), failures[i].Reason);
         }
         if (failures.size() > MaxListedFailures)
             part += QStringLiteral("\nほか %1 件").arg(failures.size() - MaxListedFailures);

@@ -90,14 +90,11 @@ inline constexpr qsizetype MaxFileNameBytes = 255;
 // with '/' or NUL, "." and "..") and names the stores cannot write (control characters).
 QString NameRefusal(const QString& name);
 
-// A chosen file that was not imported and why.
+// A chosen file that was not imported and why (PictureFailureReason).
 struct TImportFailure {
     QString Path;
     QString Reason;
 };
-
-// The reason shown for a file that could not be imported.
-QString ImportFailureReason(const std::exception& error);
 
 // The one report at the end of an import: why it stopped, if it did (with the number of chosen
 // files it left untouched), then every file that was passed over, by name and reason, the first

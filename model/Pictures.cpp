@@ -58,11 +58,18 @@ QByteArray EncodeBitmap(const TBitmap& bitmap, int width, int height) {
     });
 }
 
-void WriteEncoded(const QString& fileName, const QByteArray& bytes) {
+[[noreturn]] void RaiseWriteError(const QString& fileName, const ESystemError& error) {
+    throw EWriteError(CannotCreateFileText(fileName, error.Message()), error.ErrorNumber());
+}
+
+TJpegWrite PrepareEncoded(const QString& fileName, const QByteArray& bytes) {
     try {
-        WriteFileAtomically(fileName, bytes);
+        auto file = std::make_unique<TAtomicFile>(fileName);
+        file->Write(bytes);
+        file->Prepare();
+        return TJpegWrite(fileName, std::move(file));
     } catch (const ESystemError& error) {
-        throw EWriteError(CannotCreateFileText(fileName, error.Message()), error.ErrorNumber());
+        RaiseWriteError(fileName, error);
     }
 }
 
@@ -75,6 +82,24 @@ void LoadGraphic(TBitmap& picture, const QString& fileName) {
 
 void LoadGraphic(TBitmap& picture, const QString& fileName, TJpegDecoder& decoder) {
     decoder.DecodeFile(fileName, picture);
+}
+
+void LoadNamedGraphic(TBitmap& picture, const QString& fileName) {
+    try {
+        LoadGraphic(picture, fileName);
+    } catch (const EJPEG& error) {
+        throw EJPEG(error.MessageCode(), FileFailureText(fileName, PictureFailureReason(error)));
+    }
+}
+
+QString PictureFailureReason(const std::exception& error) {
+    if (dynamic_cast<const EJPEG*>(&error))
+        return QStringLiteral("JPEG 画像として読み込めません。") + ErrorMessage(error);
+    return ErrorMessage(error);
+}
+
+QString FileFailureText(const QString& file, const QString& reason) {
+    return file + QStringLiteral("：") + reason;
 }
 
 QSize FitSize(int width, int height, int maxWidth, int maxHeight) {
@@ -92,12 +117,35 @@ QSize FitSize(int width, int height, int maxWidth, int maxHeight) {
                  maxHeight);
 }
 
-void WriteJpeg(const TBitmap& picture, QSize size, const QString& fileName) {
+TJpegWrite::TJpegWrite(QString fileName, std::unique_ptr<TAtomicFile> file)
+    : FFileName(std::move(fileName)), FFile(std::move(file)) {}
+TJpegWrite::TJpegWrite(TJpegWrite&&) noexcept = default;
+TJpegWrite::~TJpegWrite() = default;
+
+void TJpegWrite::Commit() {
+    try {
+        FFile->Commit();
+    } catch (const ESystemError& error) {
+        RaiseWriteError(FFileName, error);
+    }
+}
+
+TJpegWrite PrepareJpeg(const TBitmap& picture, QSize size, const QString& fileName) {
     if (size.width() <= 0 || size.height() <= 0)
         RaiseBadBox(size.width(), size.height());
     if (picture.IsEmpty())
         RaiseBadBox(picture.Width(), picture.Height());
-    WriteEncoded(fileName, EncodeBitmap(picture, size.width(), size.height()));
+    return PrepareEncoded(fileName, EncodeBitmap(picture, size.width(), size.height()));
+}
+
+TJpegWrite PrepareReduced(const TBitmap& picture, int maxWidth, int maxHeight,
+                          const QString& fileName) {
+    return PrepareJpeg(picture, FitSize(picture.Width(), picture.Height(), maxWidth, maxHeight),
+                       fileName);
+}
+
+void WriteJpeg(const TBitmap& picture, QSize size, const QString& fileName) {
+    PrepareJpeg(picture, size, fileName).Commit();
 }
 
 void WriteJpeg(const TBitmap& picture, const QString& fileName) {
@@ -105,7 +153,7 @@ void WriteJpeg(const TBitmap& picture, const QString& fileName) {
 }
 
 void WriteReduced(const TBitmap& picture, int maxWidth, int maxHeight, const QString& fileName) {
-    WriteJpeg(picture, FitSize(picture.Width(), picture.Height(), maxWidth, maxHeight), fileName);
+    PrepareReduced(picture, maxWidth, maxHeight, fileName).Commit();
 }
 
 TJpegImage::TJpegImage(QByteArray bytes) : FBytes(std::move(bytes)) {

@@ -3,10 +3,13 @@
 #include <QByteArray>
 #include <QSize>
 #include <QString>
+#include <memory>
 
 #include "imaging/Bitmap.h"
 #include "imaging/Picture.h"
 #include "model/JpegCodec.h"
+
+class TAtomicFile;
 
 // The picture routines: every picture the program shows small or writes to disk passes through
 // them. Width always comes before height.
@@ -20,6 +23,19 @@
 void LoadGraphic(TBitmap& picture, const QString& fileName);
 // The same through a decoder kept from file to file.
 void LoadGraphic(TBitmap& picture, const QString& fileName, TJpegDecoder& decoder);
+
+// LoadGraphic for a picture the user asked to see: a JPEG that the decoder refuses raises EJPEG
+// with FileFailureText(fileName, PictureFailureReason(...)), so that the message says which file
+// it was ("…/reduce/IMG_1.JPG：JPEG 画像として読み込めません。JPEG エラー #53"); a file that
+// cannot be opened names itself already (EFOpenError).
+void LoadNamedGraphic(TBitmap& picture, const QString& fileName);
+
+// Why a photo file could not be read or made, in the words the user reads: after a JPEG that the
+// decoder refused, "JPEG 画像として読み込めません。" and the decoder's text; otherwise the
+// error's own message.
+QString PictureFailureReason(const std::exception& error);
+// A failure named by its file, as one line of a report: "FILE：reason".
+QString FileFailureText(const QString& file, const QString& reason);
 
 // The size at which a width x height picture fits into a maxWidth x maxHeight box without being
 // enlarged (shapes in double precision, halves rounded to even, no side below one pixel).
@@ -37,6 +53,29 @@ void WriteJpeg(const TBitmap& picture, const QString& fileName);
 
 // The picture fitted into the box (FitSize) and written as WriteJpeg writes it at that size.
 void WriteReduced(const TBitmap& picture, int maxWidth, int maxHeight, const QString& fileName);
+
+// A JPEG that WriteJpeg has written under its temporary name and flushed, but not yet put in
+// place: files that change together are all prepared first and then committed, so that one
+// that cannot be written leaves every file as it was. Destroyed uncommitted, it leaves its
+// file as it was.
+class TJpegWrite {
+public:
+    TJpegWrite(QString fileName, std::unique_ptr<TAtomicFile> file);
+    TJpegWrite(TJpegWrite&&) noexcept;
+    ~TJpegWrite();
+
+    // Puts the file in place; raises EWriteError as WriteJpeg does.
+    void Commit();
+
+private:
+    QString FFileName;
+    std::unique_ptr<TAtomicFile> FFile;
+};
+
+// WriteJpeg and WriteReduced, up to the commit; they raise as those do.
+TJpegWrite PrepareJpeg(const TBitmap& picture, QSize size, const QString& fileName);
+TJpegWrite PrepareReduced(const TBitmap& picture, int maxWidth, int maxHeight,
+                          const QString& fileName);
 
 // The column (or row) of a source of sourceSize pixels that target pixel index of a target of
 // targetSize pixels takes: the source pixel under the target pixel's centre.

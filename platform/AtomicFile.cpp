@@ -279,6 +279,8 @@ TAtomicFile::~TAtomicFile() {
 }
 
 void TAtomicFile::Write(const void* data, size_t size) {
+    if (FHandle < 0 || FPrepared)
+        throw ESystemError(EBADF);
     const char* bytes = static_cast<const char*>(data);
     while (size > 0) {
         const ssize_t written = ::write(FHandle, bytes, size);
@@ -292,14 +294,23 @@ void TAtomicFile::Write(const void* data, size_t size) {
     }
 }
 
-void TAtomicFile::Commit() {
+void TAtomicFile::Prepare() {
+    if (FPrepared)
+        return;
+    if (FHandle < 0)
+        throw ESystemError(EBADF);
     // The new contents reach the disk before their name does, and the name after the rename.
-    const int handle = FHandle;
-    if (Flush(handle, TFlushKind::File) != 0) {
+    if (Flush(FHandle, TFlushKind::File) != 0) {
         const int error = errno;
         Discard();
         throw ESystemError(error);
     }
+    FPrepared = true;
+}
+
+void TAtomicFile::Commit() {
+    Prepare();
+    const int handle = FHandle;
     FHandle = -1;
     if (::close(handle) != 0) {
         const int error = errno;

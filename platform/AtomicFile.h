@@ -22,6 +22,11 @@ private:
 // A writer destroyed without Commit removes its temporary file and leaves the old target as it
 // was. Failures raise ESystemError; callers turn it into their own message.
 //
+// Files that must change together (a photo's reduced copy and thumbnail) are each written and
+// Prepared before any is Committed: what can fail for want of permission or room (creating the
+// temporary file, writing it, flushing it) has then failed already, and only the renames are
+// left, so that a failure leaves every target as it was.
+//
 // Apart from never cutting a file short, the result is what a plain overwrite would give: a
 // target that exists but may not be written is refused (EACCES) and stays as it was, a replaced
 // file keeps its permissions and owner, and a symbolic link is written through to the file it
@@ -38,6 +43,10 @@ public:
     void Write(const QByteArray& bytes) {
         Write(bytes.constData(), static_cast<size_t>(bytes.size()));
     }
+    // Flushes the written bytes to the disk; a failure removes the temporary file. Afterwards
+    // nothing more may be written.
+    void Prepare();
+    // Prepares, unless done, and puts the file in place.
     void Commit();
 
     const QString& Path() const { return FPath; }
@@ -50,6 +59,7 @@ private:
     QByteArray FTarget;  // the file that is replaced: FPath with symbolic links followed
     QByteArray FTempName;
     int FHandle = -1;
+    bool FPrepared = false;
 };
 
 // A data file that exists but could not be read as what it should be is never overwritten

@@ -241,6 +241,25 @@ TEST_F(AlbumTest, EachPhotoIsReadOnceWhenItsRowIsFirstDrawn) {
     EXPECT_EQ(Photo(0)->ShotDate, QStringLiteral("2024:07:01 09:00:00"));
 }
 
+// The grid reads '&' as a mnemonic mark; a file name or a tag is drawn as it is stored.
+TEST_F(AlbumTest, AmpersandsInNamesAndTagsAreDrawnAsStored) {
+    AddPhoto(QStringLiteral("c_A&B.jpg"));
+    WriteStore("tag.xml", QStringLiteral("<tag><folder>20240701</folder><file>c_A&amp;B.jpg</file>"
+                                         "<val>R&amp;D</val></tag>"));
+    TForm31& form = Start();
+    Paint();  // the first paint reads the dates into the row's text
+    const QRect cell = CellRect(2, 0);
+    QString drawn;
+    for (const TCellTextLine& line :
+         LayoutCellText(form.StringGrid1->Cells(2, 0), form.StringGrid1->font(), cell.width() - 2,
+                        cell.height() - 2, true)) {
+        drawn += line.Text + u'|';
+        EXPECT_TRUE(line.Underlined.isEmpty()) << line.Text.toStdString();
+    }
+    EXPECT_TRUE(drawn.contains(QStringLiteral("|ファイル：c_A&B.jpg|"))) << drawn.toStdString();
+    EXPECT_TRUE(drawn.contains(QStringLiteral("|タグ：R&D"))) << drawn.toStdString();
+}
+
 TEST_F(AlbumTest, UnreadableRowsDrawAPlaceholderWithoutAMessage) {
     AddPhoto(QStringLiteral("a.JPG"));
     AddPhoto(QStringLiteral("b.JPG"));

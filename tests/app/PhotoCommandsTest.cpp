@@ -8,6 +8,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 
 #include "app/Unit31.h"
 #include "app/Unit32.h"
@@ -137,6 +138,43 @@ TEST_F(PhotoCommandsTest, FavouriteOnAndOffIsSavedAtOnce) {
     EXPECT_FALSE(form.BitBtn7->isHidden());
     EXPECT_FALSE(form.PhotoOfRow(RowOf(QStringLiteral("b.JPG")))->Favourite);
     EXPECT_TRUE(StoredFavourites().isEmpty());
+}
+
+// A name the stores cannot hold (a control character, which Linux allows in a file name) is
+// refused by the store's Add: the photo, its row and the star buttons then show what is stored.
+TEST_F(PhotoCommandsTest, ChangesTheStoreRefusesLeaveThePhotoAsStored) {
+    const QString name = QStringLiteral("a\x01.JPG");
+    AddPhoto(name);
+    WriteStores({}, {});
+    TForm31& form = Start();
+    Select(name);
+    const QByteArray okini = Folder.ReadFile(QStringLiteral("data/photo/okini.xml"));
+    const QByteArray tags = Folder.ReadFile(QStringLiteral("data/photo/tag.xml"));
+    const QString text = form.StringGrid1->Cells(2, RowOf(name));
+    const std::function<void()> commands[] = {
+        [&] { form.BitBtn7->click(); },
+        [&] {
+            Dialogs.DriveModalNext<TForm38>([](TForm38& d) {
+                d.Edit1->setText(QStringLiteral("トマト"));
+                d.Button1->click();
+            });
+            form.BitBtn8->click();
+        },
+    };
+    for (const auto& command : commands) {
+        Dialogs.ClearMessages();
+        command();
+        EXPECT_EQ(Dialogs.Messages().size(), 1);
+        const TPhoto* photo = form.PhotoOfRow(RowOf(name));
+        EXPECT_FALSE(photo->Favourite);
+        EXPECT_TRUE(photo->Tags.isEmpty());
+        EXPECT_FALSE(form.BitBtn7->isHidden());
+        EXPECT_TRUE(form.BitBtn4->isHidden());
+        EXPECT_EQ(form.StringGrid1->Cells(2, RowOf(name)), text);
+        EXPECT_EQ(Folder.ReadFile(QStringLiteral("data/photo/okini.xml")), okini);
+        EXPECT_EQ(Folder.ReadFile(QStringLiteral("data/photo/tag.xml")), tags);
+        EXPECT_EQ(form.Album->PhotoOkiniList().Count() + form.Album->PhotoTagList().Count(), 0);
+    }
 }
 
 TEST_F(PhotoCommandsTest, TagEditIsSavedAndShownInTheRow) {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDir>
 #include <QPushButton>
+#include <functional>
 
 #include "app/Unit32.h"
 #include "app/Unit37.h"
@@ -105,23 +106,43 @@ TEST_F(PhotoViewerTest, UnreadableReducedCopyKeepsThePictureShown) {
     Folder.WriteFile(QStringLiteral("data/photo/20240501/reduce/IMG_2.JPG"), "not a jpeg");
     Viewer.show();
     Viewer.ShowPhoto(shown);
-    EXPECT_THROW(Viewer.ShowPhoto(broken), Exception);
+    // The message says which file could not be read, as the import's report does.
+    const QString reduced = broken->ReducedDir() + broken->FileName;
+    const auto messageOf = [&](const std::function<void()>& command) {
+        try {
+            command();
+        } catch (const Exception& error) {
+            return error.Message();
+        }
+        return QString();
+    };
+    for (const auto& command : {std::function<void()>([&] { Viewer.ShowPhoto(broken); }),
+                                std::function<void()>([&] { Viewer.N3Click(); })}) {
+        const QString message = messageOf(command);
+        EXPECT_TRUE(message.startsWith(
+            reduced + QStringLiteral("：JPEG 画像として読み込めません。JPEG エラー #")))
+            << message.toStdString();
+    }
+    EXPECT_EQ(Folder.ReadFile(QStringLiteral("data/photo/20240501/reduce/IMG_2.JPG")),
+              "not a jpeg");
     EXPECT_EQ(Viewer.CurrentPhoto, broken);
     EXPECT_EQ(Viewer.TurboImage1->Picture().Size(), QSize(200, 100));
     EXPECT_EQ(Viewer.ClientSize(), QSize(220, 120));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(PhotoViewerTest, FailedThumbnailWriteKeepsTheRecordsThumbnail) {
+TEST_F(PhotoViewerTest, FailedThumbnailWriteKeepsBothCopiesAndTheRecordsThumbnail) {
     TPhoto* photo = Photo(QStringLiteral("IMG_1.JPG"), 600, 450);
     // A folder in the thumbnail's place cannot be replaced by a file.
     QDir().remove(photo->ThumbnailDir() + photo->FileName);
     QDir().mkpath(photo->ThumbnailDir() + photo->FileName);
     Viewer.show();
     Viewer.ShowPhoto(photo);
-    EXPECT_THROW(Viewer.N2Click(), Exception);
-    EXPECT_EQ(Reduced(photo).size(), QSize(450, 600));
-    EXPECT_EQ(Viewer.TurboImage1->Picture().Size(), QSize(450, 600)) << "as the copy on disk";
+    Viewer.SetClientSize(900, 900);
+    EXPECT_THROW(Viewer.N2Click(), EWriteError);
+    EXPECT_EQ(Reduced(photo).size(), QSize(600, 450)) << "not turned without its thumbnail";
+    EXPECT_EQ(Viewer.TurboImage1->Picture().Size(), QSize(600, 450)) << "as the copy on disk";
+    EXPECT_EQ(Viewer.ClientSize(), QSize(620, 470));
     EXPECT_EQ(SizeOf(photo->Thumbnail), QSize(130, 98));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
