@@ -79,8 +79,10 @@ void TAlbum::SetTags(TPhoto& photo, const QString& tags) {
     photo.Tags = entry->Tags;
 }
 
-// The stores are written before the files go, so that no entry outlives its photo.
+// The stores are written before the files go, so that no entry outlives its photo; and nothing
+// is changed before every file and folder the delete removes is known to be removable.
 std::exception_ptr TAlbum::DeletePhoto(TPhoto* photo) {
+    CheckPhotoFilesRemovable(*photo);
     const QString okiniPath = FCurrentDir + PhotoLayout::OkiniFileName();
     const QString tagPath = FCurrentDir + PhotoLayout::TagFileName();
     const bool wasFavourite = FPhotoOkiniList.Contains(photo->Folder, photo->FileName);
@@ -98,7 +100,8 @@ std::exception_ptr TAlbum::DeletePhoto(TPhoto* photo) {
 
     const TPhotoFilesRemoval removal = DeletePhotoFiles(*photo);
     if (!removal.Removed) {
-        // Neither the mark nor the tags of a photo that is still there may be lost.
+        // A removal that failed all the same (the disk changed since the check): neither the
+        // mark nor the tags of a photo that is still listed may be lost.
         if (wasFavourite) {
             FPhotoOkiniList.Add(photo->Folder, photo->FileName);
             FPhotoOkiniList.SaveToFile(okiniPath);

@@ -81,12 +81,16 @@ public:
     void SetTags(TPhoto& photo, const QString& tags);
 
     // Deletes the photo: its entries leave "okini.xml" and "tag.xml" (each written when it held
-    // one), then its files go (DeletePhotoFiles), then it leaves the photo list, which frees it.
+    // one), then its files go (DeletePhotoFiles: the full-size file to the user's trash), then it
+    // leaves the photo list, which frees it.
     //
-    // When its reduced copy cannot be removed the photo is still there: its entries are put
-    // back (at the end of each store, which is written again), the list keeps it and the error
-    // is raised. Otherwise the result is null, or the error of an emptied dated folder that could
-    // not be removed: the photo is gone all the same and the caller tells the user.
+    // First every file and folder the delete would remove is checked (CheckPhotoFilesRemovable):
+    // when one cannot be removed, its error is raised and nothing at all has changed. When a
+    // removal fails all the same and the photo is still there (its reduced copy left), its
+    // entries are put back (at the end of each store, which is written again), the list keeps
+    // it and the error is raised. Otherwise the result is null, or the error of an emptied dated
+    // folder that could not be removed: the photo is gone all the same and the caller tells the
+    // user.
     std::exception_ptr DeletePhoto(TPhoto* photo);
 
     // A quarter turn of the photo's copies, angle degrees clockwise (90 or 270; 180 turns

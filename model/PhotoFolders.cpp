@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <algorithm>
@@ -20,40 +21,65 @@ QString WithSeparator(const QString& dir) {
     return dir.endsWith(u'/') ? dir : dir + u'/';
 }
 
+// A folder's entries, read straight from the kernel (getdents64). The first read asks for a few
+// entries only: a caller that stops early (does "reduce/" keep another photo?) then never pays
+// for reading a folder of a thousand photos, while a whole listing costs one read more.
 class TDirHandle {
 public:
-    explicit TDirHandle(const QString& dir) : FDir(::opendir(QFile::encodeName(dir).constData())) {
-        FError = FDir ? 0 : errno;
+    explicit TDirHandle(const QString& dir)
+        : FHandle(::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        FError = FHandle >= 0 ? 0 : errno;
     }
     ~TDirHandle() {
-        if (FDir)
-            ::closedir(FDir);
+        if (FHandle >= 0)
+            ::close(FHandle);
     }
     TDirHandle(const TDirHandle&) = delete;
     TDirHandle& operator=(const TDirHandle&) = delete;
 
-    bool IsOpen() const { return FDir != nullptr; }
+    bool IsOpen() const { return FHandle >= 0; }
     int OpenError() const { return FError; }
-    int Descriptor() const { return ::dirfd(FDir); }
+    int Descriptor() const { return FHandle; }
     // The next entry other than "." and ".."; null at the end or on an error (errno set).
-    const dirent* Next() {
+    const dirent64* Next() {
         for (;;) {
-            errno = 0;
-            const dirent* entry = ::readdir(FDir);
-            if (entry == nullptr)
+            if (FNext >= FEnd && !Read())
                 return nullptr;
-            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+            const auto* entry = reinterpret_cast<const dirent64*>(FBuffer.data() + FNext);
+            FNext += entry->d_reclen;
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
                 return entry;
-            }
         }
     }
 
 private:
-    DIR* FDir;
+    static constexpr size_t FirstRead = 1024;
+    static constexpr size_t LaterRead = 32768;
+
+    bool Read() {
+        const size_t size = FBuffer.empty() ? FirstRead : LaterRead;
+        FBuffer.resize(size);
+        errno = 0;
+        const ssize_t got = ::getdents64(FHandle, FBuffer.data(), size);
+        if (got <= 0) {
+            if (got == 0)
+                errno = 0;
+            return false;
+        }
+        FNext = 0;
+        FEnd = size_t(got);
+        return true;
+    }
+
+    int FHandle;
     int FError;
+    // Records of the kernel's layout (each 8-byte aligned, as the allocation is).
+    std::vector<char> FBuffer;
+    size_t FNext = 0;
+    size_t FEnd = 0;
 };
 
-TEntryKind KindOf(const TDirHandle& dir, const dirent* entry) {
+TEntryKind KindOf(const TDirHandle& dir, const dirent64* entry) {
     if (entry->d_type == DT_DIR)
         return TEntryKind::Folder;
     if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
@@ -161,7 +187,7 @@ bool ForEachEntry(const QString& dir,
     TDirHandle handle(WithSeparator(dir));
     if (!handle.IsOpen())
         return false;
-    while (const dirent* entry = handle.Next())
+    while (const dirent64* entry = handle.Next())
         visit(QFile::decodeName(entry->d_name), KindOf(handle, entry));
     return true;
 }
@@ -202,7 +228,7 @@ void ListSubdirs(const QString& dir, QStringList& names) {
     names.append(found);
 }
 
-int CountFiles(const QString& dir) {
+int CountFiles(const QString& dir, int atMost) {
     TDirHandle handle(WithSeparator(dir));
     if (!handle.IsOpen()) {
         const int error = handle.OpenError();
@@ -212,8 +238,8 @@ int CountFiles(const QString& dir) {
         return 0;
     }
     int count = 0;
-    for (;;) {
-        const dirent* entry = handle.Next();
+    while (count < atMost) {
+        const dirent64* entry = handle.Next();
         if (entry == nullptr) {
             if (errno != 0)
                 Messages::Show(QStringLiteral("ファイル数の取得に失敗しました。"));
@@ -236,4 +262,16 @@ int CountFiles(const QString& dir) {
         if (!plainFolder)
             ++count;
     }
+    return count;
+}
+
+bool HoldsOnly(const QString& dir, const QStringList& names) {
+    TDirHandle handle(WithSeparator(dir));
+    if (!handle.IsOpen())
+        return handle.OpenError() == ENOENT;
+    while (const dirent64* entry = handle.Next()) {
+        if (!names.contains(QFile::decodeName(entry->d_name)))
+            return false;
+    }
+    return errno == 0;
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <limits>
 
 #include "model/OwningList.h"
 
@@ -51,6 +52,12 @@ void ListFiles(const QString& dir, const QStringList& extensions, QStringList& f
 void ListSubdirs(const QString& dir, QStringList& names);
 
 // The number of entries of the folder that are not plain folders: files, links, and folders
-// that carry a further attribute (hidden, read-only). When the folder cannot be read, shows
-// "ファイル数の取得に失敗しました。" and returns the count reached; a missing folder counts 0.
-int CountFiles(const QString& dir);
+// that carry a further attribute (hidden, read-only), counted up to atMost (CountFiles(dir, 1)
+// only asks whether there is one, and reads no further than the first). When the folder cannot
+// be read, shows "ファイル数の取得に失敗しました。" and returns the count reached; a missing folder
+// counts 0.
+int CountFiles(const QString& dir, int atMost = std::numeric_limits<int>::max());
+
+// True when the folder holds no entry but the named ones, or is not there at all; the folder is
+// read only as far as the first other entry.
+bool HoldsOnly(const QString& dir, const QStringList& names);

@@ -14,15 +14,29 @@ struct TPhotoFilesRemoval {
     std::exception_ptr Failure;
 };
 
-// Deletes the photo's full-size file, thumbnail and reduced copy, in this order, passing over a
-// full-size file or thumbnail that is missing or cannot be deleted. When "reduce/" then holds no
-// files (CountFiles), removes "thumbnail/", "reduce/" and the dated folder, in this order, each
-// only if it is empty; a folder already gone is passed over, and one that still holds something
-// (a file the user keeps there, a stray thumbnail) is simply kept with it, without a word. Any
-// other refusal to remove a folder ends the removals with Failure set to EInOutError
-// ("I/O エラー (%d)" with errno).
+// Raises, and changes nothing, when DeletePhotoFiles could not remove all it would: each of the
+// photo's three files that exists, and the folders the delete would empty ("thumbnail/" and
+// "reduce/" when "reduce/" holds nothing but the photo's copy, and the dated folder when it then
+// holds nothing else either). An entry can be removed when the folder that holds it may be
+// written and searched, and a file's place holds no folder; the error names the first that
+// cannot ("ファイル %s を削除できません。%s", "フォルダ %s を削除できません。%s" with the system's
+// reason, as EWriteError). A photo whose names could reach outside its dated folder gets
+// EInOutError(EINVAL).
+void CheckPhotoFilesRemovable(const TPhoto& photo);
+
+// Deletes the photo's files, to be called once CheckPhotoFilesRemovable passed: the full-size
+// file goes to the user's trash (QFile::moveToTrash), so that a photo deleted by mistake can be
+// restored, or is deleted where there is no trash; then the thumbnail and the reduced copy are
+// deleted. A file that is missing is passed over. When one cannot be removed all the same, the
+// removals stop there: Failure names the file and the system's reason, and Removed tells
+// whether the photo is gone (only a reduced copy still there keeps it).
 //
-// A reduced copy that cannot be removed means the photo was not deleted: Failure names the file
-// and the system's reason ("ファイル %s を削除できません。%s"). A photo whose names could reach
-// outside its dated folder gets EInOutError(EINVAL) and nothing is touched.
+// When "reduce/" then holds no files (CountFiles), removes "thumbnail/", "reduce/" and the dated
+// folder, in this order, each only if it is empty; a folder already gone is passed over, and one
+// that still holds something (a file the user keeps there, a stray thumbnail) is simply kept
+// with it, without a word. Any other refusal to remove a folder ends the removals with Failure
+// set to EInOutError ("I/O エラー (%d)" with errno).
+//
+// A photo whose names could reach outside its dated folder gets EInOutError(EINVAL) and nothing
+// is touched.
 TPhotoFilesRemoval DeletePhotoFiles(const TPhoto& photo);

@@ -57,6 +57,14 @@ QString CannotCreateFolderText(const QString& path, const QString& reason) {
     return QStringLiteral("フォルダ \"%1\" を作成できません。%2").arg(path, reason);
 }
 
+QString CannotDeleteFileText(const QString& path, const QString& reason) {
+    return QStringLiteral("ファイル %1 を削除できません。%2").arg(path, reason);
+}
+
+QString CannotDeleteFolderText(const QString& path, const QString& reason) {
+    return QStringLiteral("フォルダ %1 を削除できません。%2").arg(path, reason);
+}
+
 QString CannotOpenFileText(const QString& path, const QString& reason) {
     return QStringLiteral("ファイル %1 は開けません。 %2 ").arg(path, reason);
 }

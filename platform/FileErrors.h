@@ -13,6 +13,10 @@ QString SystemErrorText(int errorNumber);
 QString CannotCreateFileText(const QString& path, const QString& reason);
 // "フォルダ "%s" を作成できません。%s": a folder that could not be made.
 QString CannotCreateFolderText(const QString& path, const QString& reason);
+// "ファイル %s を削除できません。%s": a file that could not be deleted.
+QString CannotDeleteFileText(const QString& path, const QString& reason);
+// "フォルダ %s を削除できません。%s": a folder that could not be removed.
+QString CannotDeleteFolderText(const QString& path, const QString& reason);
 // "ファイル %s は開けません。 %s ": a file that could not be opened.
 QString CannotOpenFileText(const QString& path, const QString& reason);
 // "%s に書き込めません": a settings file that could not be written.

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include "tests/support/JpegBuilder.h"
 #include "tests/support/RecordedMessages.h"
 #include "tests/support/TestFolder.h"
+#include "tests/support/TestHome.h"
 
 namespace {
 
@@ -240,10 +242,11 @@ TEST_F(AlbumModel, FavouriteAndTagChangesAreWrittenAtOnce) {
 }
 
 TEST_F(AlbumModel, DeleteTakesThePhotoOutOfBothStoresThenRemovesItsFiles) {
+    enum TObstacle { None, NoTrash, FolderInPlace };
     struct TCase {
         const char* Name;
         QString Photo;
-        bool Blocked;  // a folder stands in the reduced copy's place
+        TObstacle Obstacle;
         QStringList Listed;
         QStringList Favourites;
         QStringList Tags;
@@ -252,35 +255,53 @@ TEST_F(AlbumModel, DeleteTakesThePhotoOutOfBothStoresThenRemovesItsFiles) {
     const TCase cases[] = {
         {"a favourite with tags",
          QStringLiteral("c.JPG"),
-         false,
+         None,
          {},
          {"20240501/b.JPG"},
          {"a.JPG=Tomato"},
          false},
         {"one photo of two",
          QStringLiteral("b.JPG"),
-         false,
+         None,
          {"20240501/a.JPG - Tomato"},
          {"20240601/c.JPG"},
          {"c.JPG=tomato,ナス", "a.JPG=Tomato"},
          true},
-        {"a photo that cannot be deleted keeps its entries, at the end of each store",
+        {"no trash: the full-size file is deleted",
+         QStringLiteral("b.JPG"),
+         NoTrash,
+         {"20240501/a.JPG - Tomato"},
+         {"20240601/c.JPG"},
+         {"c.JPG=tomato,ナス", "a.JPG=Tomato"},
+         true},
+        // A folder in the reduced copy's place cannot be removed as a file, not even by root.
+        {"a photo that cannot be deleted: nothing changes",
          QStringLiteral("c.JPG"),
-         true,
+         FolderInPlace,
          {"20240601/c.JPG * tomato,ナス"},
-         {"20240501/b.JPG", "20240601/c.JPG"},
-         {"a.JPG=Tomato", "c.JPG=tomato,ナス"},
+         {"20240601/c.JPG", "20240501/b.JPG"},
+         {"c.JPG=tomato,ナス", "a.JPG=Tomato"},
          true},
     };
+    const QString trash = TestTrashDir();
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         QDir(Folder.Path()).removeRecursively();
         QDir().mkpath(Folder.Path());
+        QDir(trash).removeRecursively();
+        QFile::remove(trash.chopped(1));
+        if (c.Obstacle == NoTrash) {
+            // The user's trash folder cannot be made: a file holds its name.
+            QFile file(trash.chopped(1));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
         MakeSaveFolder();
         const QString dated = c.Photo == QStringLiteral("c.JPG") ? June : May;
         Album.ListFolder(DatedFolder(dated));
+        const QString fullSize = DatedPath(dated) + c.Photo;
+        const QByteArray fullBytes = Folder.ReadFile(dated + u'/' + c.Photo);
         const QString reduced = DatedPath(dated) + PhotoLayout::ReduceSubdir() + c.Photo;
-        if (c.Blocked) {
+        if (c.Obstacle == FolderInPlace) {
             QFile::remove(reduced);
             QDir().mkpath(reduced + QStringLiteral("/x"));
         }
@@ -290,21 +311,86 @@ TEST_F(AlbumModel, DeleteTakesThePhotoOutOfBothStoresThenRemovesItsFiles) {
             left = Album.DeletePhoto(Listed(c.Photo));
         } catch (const Exception& error) {
             raised = true;
-            EXPECT_TRUE(error.Message().contains(reduced)) << qPrintable(error.Message());
+            EXPECT_EQ(error.Message(),
+                      QStringLiteral("ファイル %1 を削除できません。フォルダです。").arg(reduced));
         }
-        EXPECT_EQ(raised, c.Blocked);
+        EXPECT_EQ(raised, c.Obstacle == FolderInPlace);
         EXPECT_FALSE(left);
         EXPECT_EQ(Listed(), c.Listed);
         EXPECT_EQ(StoredFavourites(), c.Favourites);
         EXPECT_EQ(StoredTags(), c.Tags);
         EXPECT_EQ(QFileInfo::exists(DatedPath(dated)), c.DatedFolderLeft);
-        if (!c.Blocked) {
-            for (const QString& sub :
-                 {QString(), PhotoLayout::ReduceSubdir(), PhotoLayout::ThumbnailSubdir()})
+        EXPECT_EQ(QFileInfo::exists(fullSize), c.Obstacle == FolderInPlace);
+        // The full-size file can be restored from the trash; Qt never makes one of its own in
+        // the working folder.
+        QFile trashed(trash + QStringLiteral("files/") + c.Photo);
+        EXPECT_EQ(trashed.open(QIODevice::ReadOnly) ? trashed.readAll() : QByteArray(),
+                  c.Obstacle == None ? fullBytes : QByteArray());
+        EXPECT_FALSE(QFileInfo::exists(QDir::currentPath() + QStringLiteral("/files/") + c.Photo));
+        if (c.Obstacle != FolderInPlace) {
+            for (const QString& sub : {PhotoLayout::ReduceSubdir(), PhotoLayout::ThumbnailSubdir()})
                 EXPECT_FALSE(QFileInfo::exists(DatedPath(dated) + sub + c.Photo));
         }
     }
+    QDir(trash).removeRecursively();
+    QFile::remove(trash.chopped(1));
     EXPECT_TRUE(Messages.Messages().isEmpty());
+}
+
+// What the check refuses before anything changes, and its neighbours that it lets through. Root
+// may write into every folder, so only an ordinary user sees the refusals.
+TEST_F(AlbumModel, DeleteOutOfAReadOnlyFolderChangesNothing) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    struct TCase {
+        const char* Name;
+        QString Photo;
+        QString ReadOnly;  // relative to the save folder
+        QString Refused;   // the file or folder named, relative to the save folder; empty: deleted
+    };
+    const TCase cases[] = {
+        {"reduce/ read-only", "b.JPG", "20240501/reduce", "20240501/reduce/b.JPG"},
+        {"thumbnail/ read-only", "b.JPG", "20240501/thumbnail", "20240501/thumbnail/b.JPG"},
+        {"the dated folder read-only", "b.JPG", "20240501", "20240501/b.JPG"},
+        {"the save folder read-only, the dated folder emptied", "c.JPG", "", "20240601"},
+        {"the save folder read-only, the dated folder kept", "b.JPG", "", ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QFile::setPermissions(Folder.Path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QDir(Folder.Path()).removeRecursively();
+        QDir().mkpath(Folder.Path());
+        MakeSaveFolder();
+        const QString dated = c.Photo == QStringLiteral("c.JPG") ? June : May;
+        Album.ListFolder(DatedFolder(dated));
+        const QStringList favourites = StoredFavourites();
+        const QStringList tags = StoredTags();
+        const QString readOnly = Folder.Path() + c.ReadOnly;
+        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
+        QString message;
+        try {
+            Album.DeletePhoto(Listed(c.Photo));
+        } catch (const EWriteError& error) {
+            message = error.Message();
+        }
+        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (c.Refused.isEmpty()) {
+            EXPECT_EQ(message, QString());
+            EXPECT_EQ(Listed(c.Photo), nullptr);
+            continue;
+        }
+        const QString kind =
+            c.Refused.contains(u'.') ? QStringLiteral("ファイル") : QStringLiteral("フォルダ");
+        EXPECT_EQ(message, QStringLiteral("%1 %2 を削除できません。アクセスが拒否されました。")
+                               .arg(kind, Folder.Path() + c.Refused));
+        EXPECT_NE(Listed(c.Photo), nullptr);
+        EXPECT_EQ(StoredFavourites(), favourites);
+        EXPECT_EQ(StoredTags(), tags);
+        for (const QString& sub :
+             {QString(), PhotoLayout::ReduceSubdir(), PhotoLayout::ThumbnailSubdir()})
+            EXPECT_TRUE(QFileInfo::exists(DatedPath(dated) + sub + c.Photo)) << sub.toStdString();
+    }
 }
 
 TEST_F(AlbumModel, QuarterTurnRewritesTheReducedCopyAndTheThumbnail) {

@@ -126,6 +126,23 @@ TEST(CountFiles, CountsEverythingButPlainFolders) {
     chmod(QFile::encodeName(folder.FilePath(QStringLiteral("d/readonly"))).constData(), 0755);
 }
 
+// The folder is read a few entries first and then in larger reads; none is lost in between.
+TEST(CountFiles, AFolderOfManyPhotosIsReadWhole) {
+    TTestFolder folder;
+    QStringList names;
+    for (int i = 0; i < 300; ++i) {
+        names.append(QStringLiteral("IMG_%1.JPG").arg(i, 4, 10, QLatin1Char('0')));
+        folder.WriteFile(QStringLiteral("reduce/") + names.last(), "");
+    }
+    const QString reduce = folder.FilePath(QStringLiteral("reduce/"));
+    EXPECT_EQ(ListFileNames(reduce, JpegExtensions), names);
+    EXPECT_EQ(CountFiles(reduce), 300);
+    EXPECT_EQ(CountFiles(reduce, 1), 1);
+    EXPECT_TRUE(HoldsOnly(reduce, names));
+    EXPECT_FALSE(HoldsOnly(reduce, names.mid(1)));
+    EXPECT_TRUE(HoldsOnly(folder.FilePath(QStringLiteral("none/")), {}));
+}
+
 TEST(CountFiles, AFolderThatCannotBeReadIsReported) {
     if (geteuid() == 0)
         GTEST_SKIP() << "root reads every folder";
