@@ -357,6 +357,29 @@ TEST(DefaultBrowser, OnlyWebAndMailAddressesLeave) {
     SetOpenUrlHandler(old);
 }
 
+// A locked browser showing a page, and the addresses that its links hand to the default browser.
+class TLockedPage {
+public:
+    explicit TLockedPage(const QString& page)
+        : FOld(SetOpenUrlHandler([this](const QUrl& url) { Opened.append(url); })) {
+        Browser.LockDown();
+        Browser.resize(300, 300);
+        Browser.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&Browser));
+        Browser.Navigate(page);
+        Browser.WaitUntilReady();
+    }
+    ~TLockedPage() { SetOpenUrlHandler(FOld); }
+    TLockedPage(const TLockedPage&) = delete;
+    TLockedPage& operator=(const TLockedPage&) = delete;
+
+    QList<QUrl> Opened;
+    TWebBrowser Browser;
+
+private:
+    TOpenUrlHandler FOld;
+};
+
 TEST(DefaultBrowser, BlankLinksOfALockedPageReachTheHookAndScriptLinksDoNot) {
     InstallSitePages();
     TTestFolder folder;
@@ -367,25 +390,16 @@ TEST(DefaultBrowser, BlankLinksOfALockedPageReachTheHookAndScriptLinksDoNot) {
                          "style=\"display:block;height:100px\">web</a>"
                          "<a href=\"javascript:document.title='ran'\" target=\"_blank\" "
                          "style=\"display:block;height:100px\">script</a></body></html>");
-    QList<QUrl> opened;
-    const TOpenUrlHandler old = SetOpenUrlHandler([&](const QUrl& url) { opened.append(url); });
-    TWebBrowser browser;
-    browser.LockDown();
-    browser.resize(300, 300);
-    browser.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&browser));
-    browser.Navigate(page);
-    browser.WaitUntilReady();
-    QWidget* surface = browser.focusProxy();
+    TLockedPage locked(page);
+    QWidget* surface = locked.Browser.focusProxy();
     ASSERT_NE(surface, nullptr);
     QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(20, 150));
     QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(20, 50));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return opened.size() >= 1; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return locked.Opened.size() >= 1; }, 10000));
     QTest::qWait(300);
-    EXPECT_EQ(opened, QList<QUrl>{QUrl(QStringLiteral("http://example.invalid/x"))});
-    EXPECT_NE(browser.title(), QStringLiteral("ran"));
-    EXPECT_EQ(browser.url(), QUrl::fromLocalFile(page));
-    SetOpenUrlHandler(old);
+    EXPECT_EQ(locked.Opened, QList<QUrl>{QUrl(QStringLiteral("http://example.invalid/x"))});
+    EXPECT_NE(locked.Browser.title(), QStringLiteral("ran"));
+    EXPECT_EQ(locked.Browser.url(), QUrl::fromLocalFile(page));
 }
 
 TEST(DefaultBrowser, LinkWithoutASchemeIsAWebAddress) {
@@ -437,20 +451,13 @@ TEST(DefaultBrowser, LockedPageNeverLeavesAndItsLinksOpenOutside) {
         body += QByteArray("<a ") + link + " style=\"display:block;height:40px\">link</a>";
     const QString page =
         folder.WriteFile(QStringLiteral("畑 #1/links.html"), body + "</body></html>");
-    QList<QUrl> opened;
-    const TOpenUrlHandler old = SetOpenUrlHandler([&](const QUrl& url) { opened.append(url); });
-    TWebBrowser browser;
-    browser.LockDown();
-    browser.resize(300, 300);
-    browser.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&browser));
-    browser.Navigate(page);
-    browser.WaitUntilReady();
+    TLockedPage locked(page);
     QTest::qWait(300);
-    QWidget* surface = browser.focusProxy();
+    QWidget* surface = locked.Browser.focusProxy();
     ASSERT_NE(surface, nullptr);
     for (int i = 0; i < int(std::size(links)); ++i)
         QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(20, 20 + 40 * i));
+    QList<QUrl>& opened = locked.Opened;
     EXPECT_TRUE(QTest::qWaitFor([&] { return opened.size() >= 4; }, 10000));
     QTest::qWait(300);
     std::sort(opened.begin(), opened.end(),
@@ -459,8 +466,7 @@ TEST(DefaultBrowser, LockedPageNeverLeavesAndItsLinksOpenOutside) {
                                    QUrl(QStringLiteral("http://other.html#x")),
                                    QUrl(QStringLiteral("http://www.example.jp")),
                                    QUrl(QStringLiteral("http://www.example.jp/b?c=1"))}));
-    EXPECT_EQ(browser.url(), QUrl::fromLocalFile(page));
-    SetOpenUrlHandler(old);
+    EXPECT_EQ(locked.Browser.url(), QUrl::fromLocalFile(page));
 }
 
 }  // namespace
