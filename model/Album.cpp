@@ -133,8 +133,7 @@ TBitmap TAlbum::TurnPhoto(TPhoto& photo, int angle) {
         PrepareJpeg(picture, QSize(picture.Width(), picture.Height()), reducedPath);
     TJpegWrite thumbnail =
         PrepareReduced(picture, ThumbnailBox, ThumbnailBox, photo.ThumbnailDir() + photo.FileName);
-    reduced.Commit();
-    thumbnail.Commit();
+    TJpegWrite::CommitTogether(reduced, thumbnail);
     // The record's thumbnail is only ever the one on disk.
     photo.LoadThumbnail();
     return picture;

@@ -130,6 +130,22 @@ void TJpegWrite::Commit() {
     }
 }
 
+void TJpegWrite::CommitTogether(TJpegWrite& first, TJpegWrite& second) {
+    try {
+        first.FFile->Place();
+    } catch (const ESystemError& error) {
+        RaiseWriteError(first.FFileName, error);
+    }
+    try {
+        second.FFile->Place();
+    } catch (const ESystemError& error) {
+        first.FFile->FlushFolder();
+        RaiseWriteError(second.FFileName, error);
+    }
+    first.FFile->FlushFolder();
+    second.FFile->FlushFolder();
+}
+
 TJpegWrite PrepareJpeg(const TBitmap& picture, QSize size, const QString& fileName) {
     if (size.width() <= 0 || size.height() <= 0)
         RaiseBadBox(size.width(), size.height());

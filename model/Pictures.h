@@ -66,6 +66,8 @@ public:
 
     // Puts the file in place; raises EWriteError as WriteJpeg does.
     void Commit();
+    // Commits both: both renamed first, then both folders flushed (TAtomicFile::Place).
+    static void CommitTogether(TJpegWrite& first, TJpegWrite& second);
 
 private:
     QString FFileName;

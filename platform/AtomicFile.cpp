@@ -309,6 +309,15 @@ void TAtomicFile::Prepare() {
 }
 
 void TAtomicFile::Commit() {
+    Place();
+    FlushFolder();
+}
+
+void TAtomicFile::FlushFolder() const {
+    ::FlushFolder(FolderOf(FTarget));
+}
+
+void TAtomicFile::Place() {
     Prepare();
     const int handle = FHandle;
     FHandle = -1;
@@ -332,7 +341,6 @@ void TAtomicFile::Commit() {
         ::unlink(FTempName.constData());
         throw ESystemError(error);
     }
-    FlushFolder(FolderOf(FTarget));
 }
 
 void TAtomicFile::Discard() {

@@ -46,8 +46,14 @@ public:
     // Flushes the written bytes to the disk; a failure removes the temporary file. Afterwards
     // nothing more may be written.
     void Prepare();
-    // Prepares, unless done, and puts the file in place.
+    // Prepares, unless done, and puts the file in place: Place, then FlushFolder.
     void Commit();
+    // Prepares, unless done, and renames the file over its target, leaving the folder to be
+    // flushed. Files of one change in different folders are all placed before their folders are
+    // flushed: the first flush then carries every rename, and the disk is waited for once.
+    void Place();
+    // Flushes the target's folder, so that the new name survives a power cut.
+    void FlushFolder() const;
 
     const QString& Path() const { return FPath; }
     int Handle() const { return FHandle; }
