@@ -286,14 +286,7 @@ void TForm31::ShowImportedFolder(const QString& dateDirName) {
 }
 
 void TForm31::ClearGridCells() {
-    StringGrid1->BeginUpdate();
-    for (int row = 0; row < StringGrid1->RowCount(); ++row) {
-        StringGrid1->SetObjects(row, nullptr);
-        StringGrid1->SetRowHint(row, {});
-        for (int col = 0; col < 3; ++col)
-            StringGrid1->SetCells(col, row, {});
-    }
-    StringGrid1->EndUpdate();
+    StringGrid1->ClearRows();
 }
 
 void TForm31::LayoutGrid() {

@@ -210,6 +210,16 @@ public:
     QString Hint(int row) const { return FHints[size_t(row)]; }
     void SetHint(int row, const QString& hint) { FHints[size_t(row)] = hint; }
 
+    // Empties every cell, reference and hint, keeping the rows.
+    void ClearRows() {
+        for (auto& column : FColumns)
+            std::fill(column.begin(), column.end(), QString());
+        std::fill(FObjects.begin(), FObjects.end(), nullptr);
+        std::fill(FHints.begin(), FHints.end(), QString());
+        if (FUpdating == 0 && FRowCount > 0 && !FColumns.empty())
+            emit dataChanged(index(0, 0), index(FRowCount - 1, int(FColumns.size()) - 1));
+    }
+
     void SetRowCount(int count) {
         count = std::max(count, 0);
         if (count == FRowCount)
@@ -402,6 +412,11 @@ int TMyStringGrid::RowCount() const {
 
 void TMyStringGrid::SetRowCount(int count) {
     FModel->SetRowCount(count);
+}
+
+void TMyStringGrid::ClearRows() {
+    FModel->ClearRows();
+    viewport()->update();
 }
 
 QString TMyStringGrid::Cells(int col, int row) const {

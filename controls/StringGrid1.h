@@ -96,6 +96,9 @@ public:
     // Rows added are empty; rows removed take their texts and references with them. When the
     // selected row goes, the selection moves to the new last row.
     void SetRowCount(int count);
+    // Empties every cell text, reference and hint; the rows, the selection and the scroll
+    // position stay.
+    void ClearRows();
 
     QString Cells(int col, int row) const;
     void SetCells(int col, int row, const QString& text);

@@ -210,6 +210,25 @@ TEST_F(GridWidget, ShrinkingBelowSelectionSelectsNewLastRow) {
     EXPECT_EQ(selected, (QList<int>{3, 1}));
 }
 
+TEST_F(GridWidget, ClearingRowsKeepsThemAndTheSelection) {
+    int marker = 0;
+    Grid.SetRowCount(4);
+    for (int row = 0; row < 4; ++row) {
+        Grid.SetCells(1, row, QStringLiteral("x"));
+        Grid.SetObjects(row, &marker);
+        Grid.SetRowHint(row, QStringLiteral("hint"));
+    }
+    Grid.SetRow(2);
+    Grid.ClearRows();
+    EXPECT_EQ(Grid.RowCount(), 4);
+    EXPECT_EQ(Grid.Row(), 2);
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_TRUE(Grid.Cells(1, row).isEmpty()) << row;
+        EXPECT_EQ(Grid.Objects(row), nullptr) << row;
+        EXPECT_TRUE(Grid.RowHint(row).isEmpty()) << row;
+    }
+}
+
 TEST_F(GridWidget, EditingKeys) {
     Grid.SetEditing(true);
     Grid.SetCells(0, 0, QStringLiteral("ab"));
