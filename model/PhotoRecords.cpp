@@ -78,9 +78,10 @@ void TPhoto::ReadExif() {
 
 void TPhoto::LoadThumbnail() {
     try {
-        // Decoded aside, so that a failure leaves the picture the row showed before.
+        // Decoded aside, so that a failure leaves the picture the row showed before. The row's
+        // tooltip shows the error, so it names the thumbnail that could not be read.
         TBitmap picture;
-        LoadGraphic(picture, ThumbnailDir() + FileName);
+        LoadNamedGraphic(picture, ThumbnailDir() + FileName);
         Thumbnail = std::move(picture);
     } catch (const std::exception& error) {
         ThumbnailFailed = true;

@@ -278,7 +278,10 @@ TEST_F(AlbumTest, UnreadableRowsDrawAPlaceholderWithoutAMessage) {
     const QColor placeholder = shot.pixelColor(broken.topLeft() + QPoint(72, 103));
     EXPECT_EQ(placeholder, QColor(150, 150, 150)) << placeholder.name().toStdString();
     const QString tooltip = form.StringGrid1->model()->index(1, 2).data(Qt::ToolTipRole).toString();
-    EXPECT_TRUE(tooltip.startsWith(QStringLiteral("JPEG エラー #"))) << tooltip.toStdString();
+    // It names the thumbnail that could not be read.
+    EXPECT_TRUE(tooltip.startsWith(Photo(1)->ThumbnailDir() + QStringLiteral("b.JPG：")))
+        << tooltip.toStdString();
+    EXPECT_TRUE(tooltip.contains(QStringLiteral("JPEG エラー #"))) << tooltip.toStdString();
     EXPECT_TRUE(form.StringGrid1->RowHint(0).isEmpty());
 
     // The row with broken EXIF data keeps its five lines, its dates empty.

@@ -204,7 +204,9 @@ TEST_F(PhotoRecords, AFailedReadIsRaisedOnceAndRememberedUntilItSucceeds) {
     EXPECT_FALSE(photo.NeedsExif());
     EXPECT_FALSE(photo.NeedsThumbnail());
     EXPECT_FALSE(photo.ExifError.isEmpty());
-    EXPECT_TRUE(photo.ThumbnailError.startsWith(QStringLiteral("JPEG エラー #")));
+    EXPECT_TRUE(photo.ThumbnailError.startsWith(photo.ThumbnailDir() + QStringLiteral("p.JPG：")))
+        << photo.ThumbnailError.toStdString();
+    EXPECT_TRUE(photo.ThumbnailError.contains(QStringLiteral("JPEG エラー #")));
 
     Folder.WriteFile(Dated + QStringLiteral("/p.JPG"), FullSize("2024:01:02 03:04:05", {}));
     TJpegBuilder(40, 30).WriteTo(photo.ThumbnailDir() + QStringLiteral("p.JPG"));
