@@ -6,7 +6,6 @@
 #include "model/PhotoRemoval.h"
 #include "model/Pictures.h"
 #include "platform/Cp932.h"
-#include "platform/XmlDocument.h"
 
 TAlbum::TAlbum(const TPhotoSetting& setting) : FSetting(setting) {}
 
@@ -70,11 +69,7 @@ void TAlbum::SetFavourite(TPhoto& photo, bool favourite) {
 }
 
 void TAlbum::SetTags(TPhoto& photo, const QString& tags) {
-    TPhotoTag* entry = FPhotoTagList.Find(photo.Folder, photo.FileName);
-    if (entry)
-        entry->Tags = XmlTextOf(tags);
-    else
-        entry = FPhotoTagList.Add(photo.Folder, photo.FileName, tags);
+    const TPhotoTag* entry = FPhotoTagList.Put(photo.Folder, photo.FileName, tags);
     FPhotoTagList.SaveToFile(FCurrentDir + PhotoLayout::TagFileName());
     photo.Tags = entry->Tags;
 }

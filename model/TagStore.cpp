@@ -19,6 +19,14 @@ TPhotoTag* TPhotoTagList::Add(const QString& folder, const QString& fileName, co
     return AppendChecked(std::make_unique<TPhotoTag>(TPhotoTag{folder, fileName, XmlTextOf(tags)}));
 }
 
+TPhotoTag* TPhotoTagList::Put(const QString& folder, const QString& fileName, const QString& tags) {
+    TPhotoTag* entry = Find(folder, fileName);
+    if (!entry)
+        return Add(folder, fileName, tags);
+    entry->Tags = XmlTextOf(tags);
+    return entry;
+}
+
 void TPhotoTagList::CollectTags(TTagList& tags) const {
     tags.Clear();
     // The set answers what TTagList::Contains would, without a walk of the list per name.

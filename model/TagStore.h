@@ -39,6 +39,9 @@ public:
     // carry are left out of the tag text; a photo whose names it cannot carry (IsStorableKey) is
     // refused with an Exception (UnstorableKeyText) and nothing is added.
     TPhotoTag* Add(const QString& folder, const QString& fileName, const QString& tags);
+    // Gives the photo's entry the tag text, as Add keeps it, changing the entry in place or
+    // adding one at the end when there is none; raises as Add does. Returns the entry.
+    TPhotoTag* Put(const QString& folder, const QString& fileName, const QString& tags);
 
     // Clears the target and fills it with the distinct names of every entry's Tags, in the order
     // of their first appearance, compared exactly (an empty name counts as a name).
