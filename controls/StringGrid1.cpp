@@ -14,6 +14,10 @@
 
 #include "platform/KavroApplication.h"
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 namespace {
 
 // A text with its mnemonic marks taken out.
@@ -122,6 +126,25 @@ void VisitCellLines(const QString& text, const QFont& font, int width, int heigh
     layout.endLayout();
 }
 
+// Qt's vector drawing routines (fills, image blends) may leave the upper halves of the processor's
+// vector registers in use, and its text blending, written for the older instruction set, then
+// runs at a fraction of its speed until something clears them: measured, a cell text drawn right
+// after a fill took three times as long as one drawn after another text. Clearing them before a
+// text costs one instruction.
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx"))) void ZeroUpperVectorHalves() {
+    _mm256_zeroupper();
+}
+
+void ClearVectorState() {
+    static const bool hasAvx = __builtin_cpu_supports("avx");
+    if (hasAvx)
+        ZeroUpperVectorHalves();
+}
+#else
+void ClearVectorState() {}
+#endif
+
 // Keeps DefaultDrawing off while a cell is drawn, and restores it on every path out.
 class TDefaultDrawingOff {
 public:
@@ -151,6 +174,7 @@ QList<TCellTextLine> LayoutCellText(const QString& text, const QFont& font, int 
 void DrawCellText(QPainter& painter, const QRect& area, const QString& text, bool wordWrap) {
     if (text.isEmpty() || area.width() <= 0 || area.height() <= 0)
         return;
+    ClearVectorState();
     painter.save();
     painter.setClipRect(area, Qt::IntersectClip);
     VisitCellLines(text, painter.font(), area.width(), area.height(), wordWrap,
