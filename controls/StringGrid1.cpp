@@ -179,8 +179,7 @@ void DrawCellText(QPainter& painter, const QRect& area, const QString& text, boo
     painter.setClipRect(area, Qt::IntersectClip);
     VisitCellLines(text, painter.font(), area.width(), area.height(), wordWrap,
                    [&](const TCellTextLine& line, const QTextLine& textLine) {
-                       if (textLine.isValid())
-                           textLine.draw(&painter, QPointF(area.left(), area.top() + line.Top));
+                       textLine.draw(&painter, QPointF(area.left(), area.top() + line.Top));
                    });
     painter.restore();
 }

@@ -154,14 +154,8 @@ protected:
                                  const QString& elementPath, TMake make) {
         Clear();
         std::vector<std::unique_ptr<T>> read;
-        // Entries of one dated folder share its name's text: a lookup that compares folder names
-        // then finds the text already in the cache.
-        QSet<QString> folders;
-        TStoreLoadResult result = ReadStoreElements(bytes, elementPath, [&](const TXmlNode& node) {
-            std::unique_ptr<T> entry = make(node);
-            entry->Folder = *folders.insert(entry->Folder);
-            read.push_back(std::move(entry));
-        });
+        TStoreLoadResult result = ReadStoreElements(
+            bytes, elementPath, [&](const TXmlNode& node) { read.push_back(make(node)); });
         if (result == TStoreLoadResult::NotAStore)
             return result;
         try {

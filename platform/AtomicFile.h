@@ -50,7 +50,7 @@ public:
     void Commit();
     // Prepares, unless done, and renames the file over its target, leaving the folder to be
     // flushed. Files of one change in different folders are all placed before their folders are
-    // flushed: the first flush then carries every rename, and the disk is waited for once.
+    // flushed: on a journalling file system the first flush then carries every rename.
     void Place();
     // Flushes the target's folder, so that the new name survives a power cut.
     void FlushFolder() const;
