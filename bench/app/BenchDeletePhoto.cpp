@@ -13,14 +13,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <cstdio>
 
 #include "app/Unit31.h"
 #include "bench/support/BenchSupport.h"
 #include "model/KavroUtils.h"
 #include "platform/KavroApplication.h"
-#include "platform/ProgramDir.h"
 
 namespace {
 
@@ -41,24 +39,18 @@ void WriteBytes(const QString& path, const QByteArray& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    Bench::KeepFreedMemory();
-    Bench::UseOffscreenPlatform();
-    TKavroApplication app(argc, argv);
-    const int& messages = Bench::CountMessages();
-    QTemporaryDir folder;
-    if (!folder.isValid())
-        Bench::Die("bench_delete_photo", "no temporary folder");
-    SetProgramDir(folder.path() + u'/');
-    const QString home = folder.path() + QStringLiteral("/home");
+    const Bench::TProgram<TKavroApplication> program(argc, argv, "bench_delete_photo");
+    const QString& folder = program.Folder();
+    const QString home = folder + QStringLiteral("home");
     const QString dataHome = home + QStringLiteral("/.local/share");
     QDir().mkpath(dataHome);
     qputenv("HOME", QFile::encodeName(home));
     qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome));
-    const QString trashFiles = folder.path() + QStringLiteral("/floor-trash/files/");
+    const QString trashFiles = folder + QStringLiteral("floor-trash/files/");
     QDir().mkpath(trashFiles);
-    const QString saveDir = folder.path() + QStringLiteral("/save/");
+    const QString saveDir = folder + QStringLiteral("save/");
     const QString dated = saveDir + QStringLiteral("20240501/");
-    const QString floorDir = folder.path() + QStringLiteral("/floor/");
+    const QString floorDir = folder + QStringLiteral("floor/");
     for (const QString& dir :
          {dated + QStringLiteral("reduce"), dated + QStringLiteral("thumbnail"),
           floorDir + QStringLiteral("20240501/reduce")}) {
@@ -120,7 +112,7 @@ int main(int argc, char** argv) {
     prepareFloor();
     const Bench::TRounds rounds =
         Bench::AlternateRounds(Rounds, floor, remove, [&](int, double, double) { prepareFloor(); });
-    if (messages != 0 || album.Album->PhotoList().Count() != Photos - Rounds - 1)
+    if (program.Messages() != 0 || album.Album->PhotoList().Count() != Photos - Rounds - 1)
         Bench::Die("bench_delete_photo", "a delete failed");
     if (QDir(dataHome + QStringLiteral("/Trash/files")).entryList(QDir::Files).size() != Rounds + 1)
         Bench::Die("bench_delete_photo", "the deleted photos are not in the trash");
